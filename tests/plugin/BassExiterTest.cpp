@@ -61,6 +61,19 @@ TEST(BassExiter, DriveSetsInputOutputAndHarmonicGains)
   EXPECT_EQ(ex.driveOut(), 1.0);
 }
 
+TEST(BassExiter, FreshExciterRunsWithItsAllPassOff)
+{
+  // Fault guarded: the constructor left the all-pass switch undefined.
+  BassExiter ex(kSr);
+  EXPECT_EQ(ex.woowOn(), 0);
+  BassExiter off = exciter(10.0, 0);
+  Runner a{ex}, b{off};
+  for (int i = 0; i < 4410; ++i) {
+    const double x = std::sin(i * 0.3);
+    ASSERT_EQ(a(x), b(x)) << i;
+  }
+}
+
 TEST(BassExiter, PeakReportsTheDriveScaledMagnitude)
 {
   BassExiter ex = exciter(0.0, 0);

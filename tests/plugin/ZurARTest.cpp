@@ -431,3 +431,17 @@ TEST(ZurAR, AfterResetTheMidBandRunsWithQSettingZero)
   }
   EXPECT_GT(differsFromNarrow, 0.01);
 }
+
+TEST(ZurAR, FreshSectionIsSilentUntilItsOwnerSetsTheLowPass)
+{
+  // Fault guarded: the ramp of a section never given a block was left undefined.
+  ZurAR eq(kSr);
+  EXPECT_EQ(eq.lowPassCur(), 0.0);
+  EXPECT_EQ(eq.highPassCur(), 0.0);
+  Runner step{eq};
+  double loudest = 0.0;
+  for (int i = 0; i < 4410; ++i) {
+    loudest = std::max(loudest, std::fabs(step(std::sin(i * 0.05))));
+  }
+  EXPECT_LT(loudest, 1e-20);
+}
