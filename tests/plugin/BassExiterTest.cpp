@@ -30,17 +30,6 @@ struct Runner
   }
 };
 
-bool anySubnormal(const BassExiter& ex, double out)
-{
-  double states[BassExiter::kNumStates];
-  ex.copyStates(states);
-  bool found = std::fpclassify(out) == FP_SUBNORMAL;
-  for (double s : states) {
-    found = found || std::fpclassify(s) == FP_SUBNORMAL;
-  }
-  return found;
-}
-
 }  // namespace
 
 TEST(BassExiter, DriveSetsInputOutputAndHarmonicGains)
@@ -170,7 +159,7 @@ TEST(BassExiter, TenSecondsOfSilenceDecayWithoutSubnormalNumbers)
       double last = 1.0;
       for (long i = 0; i < long(10.0 * kSr); ++i) {
         last = step(0.0);
-        subnormal = subnormal || anySubnormal(ex, last);
+        subnormal = subnormal || tone::anySubnormal(ex, last);
       }
       EXPECT_FALSE(subnormal) << drive << " " << woow;
       EXPECT_EQ(step.peak, 0.0);
@@ -182,7 +171,7 @@ TEST(BassExiter, TenSecondsOfSilenceDecayWithoutSubnormalNumbers)
       }
       for (long i = 0; i < long(10.0 * kSr); ++i) {
         last = step(0.0);
-        subnormal = subnormal || anySubnormal(ex, last);
+        subnormal = subnormal || tone::anySubnormal(ex, last);
       }
       EXPECT_FALSE(subnormal) << drive << " " << woow;
       EXPECT_LT(std::fabs(last), 1e-6);

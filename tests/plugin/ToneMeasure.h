@@ -1,6 +1,6 @@
 #pragma once
 
-// Measures what a listener hears of a unit: a sine goes in, and the output's component at
+// Measures what a listener hears of a DSP unit: a sine goes in, and the output's component at
 // the sine's frequency (and its harmonics) comes back as a complex gain, found by
 // correlating one second of settled output with sine and cosine. One second of a
 // whole-hertz tone holds whole cycles, so the correlation has no leakage.
@@ -65,9 +65,17 @@ inline double cornerOfCoef(double k, double sr)
   return -std::log(1.0 - k) * sr / (2.0 * kPi);
 }
 
-inline double degrees(std::complex<double> c)
+// True when a unit's output or any of its states (copyStates) is a denormal number.
+template <class Unit>
+bool anySubnormal(const Unit& unit, double out)
 {
-  return std::arg(c) * 180.0 / kPi;
+  double states[Unit::kNumStates];
+  unit.copyStates(states);
+  bool found = std::fpclassify(out) == FP_SUBNORMAL;
+  for (double s : states) {
+    found = found || std::fpclassify(s) == FP_SUBNORMAL;
+  }
+  return found;
 }
 
 }  // namespace tone

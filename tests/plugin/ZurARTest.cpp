@@ -47,18 +47,6 @@ double gainAt(const ZurAR& eq, double freq)
   return std::abs(measure(eq, freq));
 }
 
-// True when the output or any filter state is a denormal number.
-bool anySubnormal(const ZurAR& eq, double out)
-{
-  double states[ZurAR::kNumStates];
-  eq.copyStates(states);
-  bool found = std::fpclassify(out) == FP_SUBNORMAL;
-  for (double s : states) {
-    found = found || std::fpclassify(s) == FP_SUBNORMAL;
-  }
-  return found;
-}
-
 }  // namespace
 
 TEST(ZurAR, NeutralSettingsPassFullScaleSineUnchanged)
@@ -353,7 +341,7 @@ TEST(ZurAR, TenSecondsOfSilenceNeverProduceSubnormalNumbers)
       bool subnormal = false;
       const long count = long(10.0 * sr);
       for (long i = 0; i < count && !subnormal; ++i) {
-        subnormal = anySubnormal(*eq, step(0.0));
+        subnormal = tone::anySubnormal(*eq, step(0.0));
       }
       EXPECT_FALSE(subnormal) << sr;
     }
