@@ -20,6 +20,13 @@ void CopyName(char* field, const char* name)
   snprintf(field, IEffectBase::kNameBytes, "%s", name ? name : "");
 }
 
+void ClearScratch(BASE_TypedBuf<double>& buf)
+{
+  if (buf.GetSize() > 0) {
+    memset(buf.Get(), 0, static_cast<size_t>(buf.GetSize()) * sizeof(double));
+  }
+}
+
 // Last channel index used by a range of n channels from idx among count records.
 int RangeEnd(int idx, int n, int count)
 {
@@ -199,12 +206,12 @@ void IEffectBase::SetBlockSize(int blockSize)
   for (int i = 0, n = NInChannels(); i < n; ++i) {
     InChannel* channel = mInChannels.Get(i);
     channel->mScratchBuf.Resize(blockSize);
-    memset(channel->mScratchBuf.Get(), 0, channel->mScratchBuf.GetSize() * sizeof(double));
+    ClearScratch(channel->mScratchBuf);
   }
   for (int i = 0, n = NOutChannels(); i < n; ++i) {
     OutChannel* channel = mOutChannels.Get(i);
     channel->mScratchBuf.Resize(blockSize);
-    memset(channel->mScratchBuf.Get(), 0, channel->mScratchBuf.GetSize() * sizeof(double));
+    ClearScratch(channel->mScratchBuf);
   }
   // The scratch buffers may have moved; slots that pointed at them must follow.
   RepointUnconnectedChannels();
@@ -304,7 +311,7 @@ void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
     channel->mConnected = connected;
     if (!connected) {
       // Its scratch buffer may still hold converted input; an unconnected input is silent.
-      memset(channel->mScratchBuf.Get(), 0, channel->mScratchBuf.GetSize() * sizeof(double));
+      ClearScratch(channel->mScratchBuf);
       *channel->mSrc = channel->mScratchBuf.Get();
     }
   }
