@@ -86,14 +86,3 @@ TEST(IMidiMsg, StatusNames)
   }
   EXPECT_STREQ("unknown", StatusMsgStr(-1));
 }
-
-TEST(IEffectInstanceInfo, CopiesItsTexts)
-{
-  IEffectInstanceInfo info;
-  info.mBundleID.Set("com.brantel.kelvo");
-  info.mCocoaViewFactoryClassName.Set("Kelvo_View");
-  IEffectInstanceInfo copy = info;
-  info.mBundleID.Set("changed");
-  EXPECT_STREQ("com.brantel.kelvo", copy.mBundleID.Get());
-  EXPECT_STREQ("Kelvo_View", copy.mCocoaViewFactoryClassName.Get());
-}

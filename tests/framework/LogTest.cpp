@@ -51,14 +51,6 @@ TEST(Log, CompileTimestampDropsTheBlankAfterTheMonthAndTheSeconds)
                AppendTimestamp("Dec  6 2026", "01:02:03", "ignored"));
 }
 
-TEST(Log, CodeNamesAreEmpty)
-{
-  EXPECT_STREQ("", AUSelectStr(-1));
-  EXPECT_STREQ("", AUPropertyStr(12));
-  EXPECT_STREQ("", AUScopeStr(0));
-  EXPECT_STREQ("", VSTOpcodeStr(3));
-}
-
 TEST(Timer, FiresOnlyAfterTheIntervalAndRestarts)
 {
   Timer timer;
