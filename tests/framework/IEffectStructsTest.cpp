@@ -67,6 +67,10 @@ TEST(IMidiMsg, ControllersAndProgramChanges)
   EXPECT_EQ(63.0 / 127.0, msg.ControlChange(7));
   EXPECT_EQ(-1.0, msg.ControlChange(8));
   EXPECT_EQ(-1, msg.NoteNumber());
+  msg.MakeControlChangeMsg(7, 2.0);
+  EXPECT_EQ(127, msg.mData2);
+  msg.MakeControlChangeMsg(7, -1.0);
+  EXPECT_EQ(0, msg.mData2);
 
   IMidiMsg program(0, 0xC0, 12, 0);
   EXPECT_EQ(IMidiMsg::kProgramChange, program.StatusMsg());
