@@ -203,19 +203,24 @@ void IEffectBase::SetBlockSize(int blockSize)
   if (blockSize == mBlockSize || blockSize < 0) {
     return;
   }
+  // When memory runs out the block size becomes what every scratch buffer can hold, so
+  // that no block the host is allowed to send overruns one.
+  int achieved = blockSize;
   for (int i = 0, n = NInChannels(); i < n; ++i) {
-    InChannel* channel = mInChannels.Get(i);
-    channel->mScratchBuf.Resize(blockSize);
-    ClearScratch(channel->mScratchBuf);
+    BASE_TypedBuf<double>& scratch = mInChannels.Get(i)->mScratchBuf;
+    scratch.Resize(blockSize);
+    ClearScratch(scratch);
+    achieved = scratch.GetSize() < achieved ? scratch.GetSize() : achieved;
   }
   for (int i = 0, n = NOutChannels(); i < n; ++i) {
-    OutChannel* channel = mOutChannels.Get(i);
-    channel->mScratchBuf.Resize(blockSize);
-    ClearScratch(channel->mScratchBuf);
+    BASE_TypedBuf<double>& scratch = mOutChannels.Get(i)->mScratchBuf;
+    scratch.Resize(blockSize);
+    ClearScratch(scratch);
+    achieved = scratch.GetSize() < achieved ? scratch.GetSize() : achieved;
   }
   // The scratch buffers may have moved; slots that pointed at them must follow.
   RepointUnconnectedChannels();
-  mBlockSize = blockSize;
+  mBlockSize = achieved;
 }
 
 void IEffectBase::RepointUnconnectedChannels()

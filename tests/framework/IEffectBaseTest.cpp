@@ -1,3 +1,4 @@
+#include "../base/AllocatorHook.h"
 #include "TestPlug.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,20 @@ TEST(IEffectBase, BlockSizeChangeClearsScratchAndKeepsUnconnectedSlotsValid)
   }
   plug.SetBlockSize(0);
   plug.ProcessBuffers(0.0, 0);
+}
+
+TEST(IEffectBase, BlockSizeThatCannotBeAllocatedIsNotAdopted)
+{
+  // Fault: the block size was stored even when the scratch buffers could not grow to it.
+  TestPlug plug;
+  plug.SetBlockSize(8);
+  {
+    AllocatorHook hook(true, true);
+    plug.SetBlockSize(100000);
+  }
+  EXPECT_EQ(8, plug.GetBlockSize());
+  plug.SetBlockSize(100000);
+  EXPECT_EQ(100000, plug.GetBlockSize());
 }
 
 TEST(IEffectBase, SameBlockSizeKeepsScratchContents)
