@@ -1,0 +1,4 @@
+#pragma once
+
+#include <Foundation/Foundation.h>
+#include <AppKit/AppKit.h>
