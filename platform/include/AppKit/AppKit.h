@@ -9,3 +9,7 @@
 #include <AppKit/NSWindow.h>
 #include <AppKit/NSGraphicsContext.h>
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSColor.h>
+#include <AppKit/NSFont.h>
+#include <AppKit/NSParagraphStyle.h>
+#include <AppKit/NSStringDrawing.h>
