@@ -16,6 +16,9 @@ NSString* const NSRunLoopCommonModes = NSStringConstant("kCFRunLoopCommonModes")
 NSString* const NSEventTrackingRunLoopMode = NSStringConstant("NSEventTrackingRunLoopMode");
 NSString* const NSModalPanelRunLoopMode = NSStringConstant("NSModalPanelRunLoopMode");
 
+const CFStringRef kCFRunLoopDefaultMode = CFSTR("kCFRunLoopDefaultMode");
+const CFStringRef kCFRunLoopCommonModes = CFSTR("kCFRunLoopCommonModes");
+
 namespace {
 
 constexpr NSTimeInterval kNever = std::numeric_limits<double>::max();
@@ -142,6 +145,12 @@ void NSRunLoop::addTimer_forMode(NSTimer* timer, NSString* mode)
   timer->mLoop = this;
   timer->retain();
   mTimers.push_back(timer);
+}
+
+void NSRunLoop::addTimer_forMode(NSTimer* timer, CFStringRef mode)
+{
+  const char* name = mode ? CFStringGetCStringPtr(mode, kCFStringEncodingUTF8) : nullptr;
+  addTimer_forMode(timer, name ? NSStringConstant(name) : nullptr);
 }
 
 void NSRunLoop::removeTimer(NSTimer* timer)

@@ -58,7 +58,9 @@ NSString* NSString::stringByDeletingPathExtension() const
   std::string t = mText;
   const size_t slash = t.rfind('/');
   const size_t dot = t.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash + 1)) t.resize(dot);
+  const size_t start = slash == std::string::npos ? 0 : slash + 1;
+  // a leading dot starts a name, not an extension
+  if (dot != std::string::npos && dot > start) t.resize(dot);
   return stringWithUTF8String(t.c_str());
 }
 

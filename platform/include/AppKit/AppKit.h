@@ -13,3 +13,4 @@
 #include <AppKit/NSFont.h>
 #include <AppKit/NSParagraphStyle.h>
 #include <AppKit/NSStringDrawing.h>
+#include <AppKit/NSWorkspace.h>

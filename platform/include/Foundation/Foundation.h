@@ -8,3 +8,5 @@
 #include <Foundation/NSDictionary.h>
 #include <Foundation/NSDate.h>
 #include <Foundation/NSRunLoop.h>
+#include <Foundation/NSBundle.h>
+#include <Foundation/NSURL.h>

@@ -12,6 +12,7 @@
 // sleeping) or when advanceTime moves it, so timers fire at exact, repeatable times
 // without a display or real waiting.
 
+#include <CoreFoundation/CFRunLoop.h>
 #include <Foundation/NSDate.h>
 #include <Foundation/NSObject.h>
 #include <Foundation/NSString.h>
@@ -41,6 +42,7 @@ public:
   // Retains the timer until it is invalidated; a timer already in this loop gains the
   // mode. An invalid timer or null argument is ignored.
   void addTimer_forMode(NSTimer* timer, NSString* mode);
+  void addTimer_forMode(NSTimer* timer, CFStringRef mode);
 
   // Runs passes in the default mode until stop() (or NSApplication stop).
   void run();

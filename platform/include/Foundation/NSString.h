@@ -5,6 +5,7 @@
 
 #include <Foundation/NSObject.h>
 #include <Foundation/NSGeometry.h>
+#include <CoreFoundation/CFString.h>
 
 #include <string>
 
@@ -29,6 +30,11 @@ public:
   // Autoreleased; null for a null argument.
   static NSString* stringWithUTF8String(const char* utf8);
   NSString* initWithUTF8String(const char* utf8);
+  // Bridging with CoreFoundation strings (the platform's toll-free casts): an
+  // autoreleased copy of a CFString (null for null), and a new CFString the caller
+  // releases.
+  static NSString* stringWithCFString(CFStringRef string);
+  CFStringRef copyCFString() const;
 
   const char* UTF8String() const { return mText.c_str(); }
   NSUInteger length() const { return mText.size(); }
@@ -53,4 +59,8 @@ private:
 // A constant string for code that writes @"..." on the platform: NSSTR("Kelvo View").
 // The returned object lives as long as the process and ignores release.
 NSString* NSStringConstant(const char* utf8);
+
+// The class registered under a CoreFoundation string, as a host reads the class name
+// from an audio unit's Cocoa view info.
+Class NSClassFromString(CFStringRef name);
 #define NSSTR(text) NSStringConstant(text)
