@@ -71,7 +71,7 @@ public:
   void setAcceptsMouseMovedEvents(BOOL flag) { mAcceptsMouseMoved = flag != NO; }
   BOOL acceptsMouseMovedEvents() const { return mAcceptsMouseMoved ? YES : NO; }
 
-  void sendEvent(NSEvent* event);
+  virtual void sendEvent(NSEvent* event);
   // Raw input at a point in window coordinates (bottom-left). button: 0 left, 1 right,
   // 2 middle; flags: the modifier key masks of NSEvent. Time in seconds.
   void handleHostMouseButton(int button, bool down, NSPoint location, NSUInteger flags, NSTimeInterval time);
