@@ -8,6 +8,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <mutex>
 #include <new>
@@ -32,6 +33,8 @@ struct FontSystem
     static FontSystem* system = [] {
       FontSystem* s = new FontSystem;
       s->ready = FT_Init_FreeType(&s->library) == 0 && FcInit();
+      // fontconfig's configuration is process-wide; give it back at exit
+      if (s->ready) std::atexit([] { FcFini(); });
       return s;
     }();
     return *system;
