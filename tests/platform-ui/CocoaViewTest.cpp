@@ -338,3 +338,76 @@ TEST(OffScreenWindow, EmbeddedInAForeignWindowWithoutDisplayIsAMemorySurface)
   w->release();
   EXPECT_EQ(NSWindow::windowWithWindowNumber(number), nullptr);
 }
+
+namespace {
+
+bool gEditorViewGone = false;
+
+// The shape of an editor's view: a repeating timer targeting the view itself (which
+// retains the view), stopped when the host removes the view.
+class EditorView : public NSView
+{
+public:
+  EditorView* initWithFps(int fps)
+  {
+    initWithFrame(NSMakeRect(0, 0, 802, 253));
+    timer = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(1.0 / fps, this, &EditorView::onTimer,
+                                                                           nil, YES);
+    NSRunLoop::currentRunLoop()->addTimer_forMode(timer, kCFRunLoopCommonModes);
+    return this;
+  }
+  ~EditorView() override { gEditorViewGone = true; }
+  BOOL isOpaque() override { return YES; }
+  void onTimer(NSTimer* t)
+  {
+    if (t != timer || !attached) return;
+    ++ticks;
+    setNeedsDisplayInRect(NSMakeRect(10, 213, 20, 20));
+  }
+  void drawRect(NSRect) override { ++draws; }
+  void killTimer()
+  {
+    if (timer) timer->invalidate();
+    timer = nullptr;
+  }
+  void removeFromSuperview() override
+  {
+    attached = false;
+    killTimer();
+    NSView::removeFromSuperview();
+  }
+
+  NSTimer* timer = nullptr;
+  bool attached = true;
+  int ticks = 0;
+  int draws = 0;
+};
+
+}  // namespace
+
+TEST(EditorViewLifecycle, RemovalStopsTheTimerAndFreesTheViewOnceThePoolDrains)
+{
+  NSRunLoop::useManualClock(0);
+  NSWindow* window = new NSWindow;
+  {
+    NSAutoreleasePool pool;
+    window->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 802, 253), NSTitledWindowMask,
+                                                        NSBackingStoreBuffered, NO);
+    EditorView* view = (new EditorView)->initWithFps(24);
+    window->contentView()->addSubview(view);
+    view->release();
+    // the host's count and the timer's
+    EXPECT_EQ(view->retainCount(), 2u);
+    NSRunLoop::currentRunLoop()->advanceTime(1.0);
+    EXPECT_EQ(view->ticks, 24);
+    // one full draw when added, then one per tick
+    EXPECT_EQ(view->draws, 25);
+    view->removeFromSuperview();
+    EXPECT_EQ(NSRunLoop::currentRunLoop()->timerCount(), 0u);
+    EXPECT_FALSE(gEditorViewGone);
+  }
+  EXPECT_TRUE(gEditorViewGone);
+  NSRunLoop::currentRunLoop()->advanceTime(1.0);
+  window->release();
+  NSRunLoop::useSystemClock();
+}
