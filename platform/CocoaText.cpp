@@ -310,6 +310,7 @@ void NSString::drawWithRect_options_attributes(NSRect rect, NSStringDrawingOptio
         const double ux = penX + slot->bitmap_left + gx + 0.5;
         const double uy = baseline + down * (static_cast<double>(gy) - slot->bitmap_top + 0.5);
         const CGPoint d = CGPointApplyAffineTransform(CGPointMake(ux, uy), ctm);
+        if (!(d.x >= clipX0 && d.x < clipX1 && d.y >= 0 && d.y < c->height)) continue;
         const int x = static_cast<int>(std::floor(d.x));
         const int row = c->height - 1 - static_cast<int>(std::floor(d.y));
         if (x < clipX0 || x >= clipX1 || row < clipRow0 || row >= clipRow1) continue;

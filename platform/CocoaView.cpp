@@ -2,8 +2,15 @@
 #include <AppKit/NSWindow.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
+
+bool Finite(NSRect r)
+{
+  return std::isfinite(r.origin.x) && std::isfinite(r.origin.y) && std::isfinite(r.size.width) &&
+         std::isfinite(r.size.height);
+}
 
 // The view's visual height, used to flip between its own and unflipped coordinates.
 CGFloat Height(const NSView* v)
@@ -32,12 +39,13 @@ NSView::~NSView()
 
 NSView* NSView::initWithFrame(NSRect frame)
 {
-  mFrame = CGRectStandardize(frame);
+  mFrame = Finite(frame) ? CGRectStandardize(frame) : NSZeroRect;
   return this;
 }
 
 void NSView::setFrame(NSRect frame)
 {
+  if (!Finite(frame)) return;
   frame = CGRectStandardize(frame);
   if (CGRectEqualToRect(frame, mFrame)) return;
   if (mSuperview) mSuperview->setNeedsDisplayInRect(mFrame);
@@ -136,6 +144,7 @@ void NSView::setNeedsDisplay(BOOL flag)
 
 void NSView::setNeedsDisplayInRect(NSRect rect)
 {
+  if (!Finite(rect)) return;
   rect = CGRectIntersection(CGRectStandardize(rect), bounds());
   if (CGRectIsEmpty(rect)) return;
   mInvalid = CGRectUnion(mInvalid, rect);

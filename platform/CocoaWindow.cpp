@@ -34,6 +34,18 @@ constexpr CGFloat kClickSlop = 4;
 // background of window areas no opaque view covers: light grey
 constexpr double kBackground = 0.93;
 
+// largest content side in pixels
+constexpr double kMaxSide = 16384;
+
+// A content rectangle with whole, bounded sides (non-finite values give 0).
+NSRect ContentRect(NSRect r)
+{
+  auto side = [](double v) { return std::isfinite(v) ? std::max(0.0, std::min(kMaxSide, std::round(v))) : 0.0; };
+  auto pos = [](double v) { return std::isfinite(v) ? std::max(-1e6, std::min(1e6, std::round(v))) : 0.0; };
+  r = CGRectStandardize(r);
+  return NSMakeRect(pos(r.origin.x), pos(r.origin.y), side(r.size.width), side(r.size.height));
+}
+
 NSRect WindowBounds(const NSWindow* w)
 {
   return NSMakeRect(0, 0, w->contentSize().width, w->contentSize().height);
@@ -112,7 +124,7 @@ bool NSWindow::makeBacking(int w, int h)
 NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer(NSRect contentRect, NSUInteger, NSBackingStoreType,
                                                                 BOOL)
 {
-  contentRect = CGRectIntegral(contentRect);
+  contentRect = ContentRect(contentRect);
   mFrame = contentRect;
   makeBacking(static_cast<int>(contentRect.size.width), static_cast<int>(contentRect.size.height));
   mNative = cocoapriv::X11CreateWindow(this, static_cast<int>(contentRect.size.width),
@@ -127,7 +139,7 @@ NSWindow* NSWindow::initWithContentRect_styleMask_backing_defer(NSRect contentRe
 NSWindow* NSWindow::initWithForeignWindow(unsigned long foreignWindow, NSRect contentRect)
 {
   mEmbedded = true;
-  contentRect = CGRectIntegral(contentRect);
+  contentRect = ContentRect(contentRect);
   int w = static_cast<int>(contentRect.size.width), h = static_cast<int>(contentRect.size.height);
   if ((w <= 0 || h <= 0) && foreignWindow) cocoapriv::X11QuerySize(foreignWindow, w, h);
   mFrame = NSMakeRect(0, 0, w, h);
@@ -166,7 +178,8 @@ void NSWindow::setContentView(NSView* view)
 
 void NSWindow::setContentSize(NSSize size)
 {
-  const int w = static_cast<int>(std::lround(size.width)), h = static_cast<int>(std::lround(size.height));
+  const NSRect r = ContentRect(NSMakeRect(0, 0, size.width, size.height));
+  const int w = static_cast<int>(r.size.width), h = static_cast<int>(r.size.height);
   // keep the top-left corner in place (bottom-left screen coordinates)
   mFrame.origin.y += mFrame.size.height - h;
   mFrame.size = NSMakeSize(w, h);

@@ -78,6 +78,12 @@ void ResetClip(CGContext* c)
   c->state.clipY1 = c->height;
 }
 
+// A device coordinate as an int, limited far beyond any context's size.
+int ToPixel(double v)
+{
+  return static_cast<int>(std::max(-1e9, std::min(1e9, v)));
+}
+
 // Device bounding box of a user rectangle under the transform, in whole pixels
 // (pixel centres inside the transformed rectangle).
 void DeviceBox(const CGAffineTransform& t, CGRect r, int& x0, int& y0, int& x1, int& y1)
@@ -95,11 +101,15 @@ void DeviceBox(const CGAffineTransform& t, CGRect r, int& x0, int& y0, int& x1, 
     minY = std::min(minY, q.y);
     maxY = std::max(maxY, q.y);
   }
+  if (!(std::isfinite(minX) && std::isfinite(maxX) && std::isfinite(minY) && std::isfinite(maxY))) {
+    x0 = y0 = x1 = y1 = 0;
+    return;
+  }
   // a pixel belongs when its centre lies inside: centre x + 0.5 in [minX, maxX)
-  x0 = static_cast<int>(std::ceil(minX - 0.5));
-  x1 = static_cast<int>(std::ceil(maxX - 0.5));
-  y0 = static_cast<int>(std::ceil(minY - 0.5));
-  y1 = static_cast<int>(std::ceil(maxY - 0.5));
+  x0 = ToPixel(std::ceil(minX - 0.5));
+  x1 = ToPixel(std::ceil(maxX - 0.5));
+  y0 = ToPixel(std::ceil(minY - 0.5));
+  y1 = ToPixel(std::ceil(maxY - 0.5));
 }
 
 bool Invert(const CGAffineTransform& t, CGAffineTransform& inv)
@@ -388,6 +398,25 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image)
   const double sv = image->height / rect.size.height;
   const double alpha = c->state.alpha;
   const double top = rect.origin.y + rect.size.height;
+  const CGAffineTransform& t = c->state.ctm;
+  if (t.b == 0 && t.c == 0 && t.a == 1 && std::fabs(t.d) == 1 && su == 1 && sv == 1 && alpha == 1) {
+    // unscaled and unrotated (the copy of a surface into a window): whole rows
+    for (int y = y0; y < y1; ++y) {
+      const int row = c->height - 1 - y;
+      const CGPoint p = CGPointApplyAffineTransform(CGPointMake(x0 + 0.5, y + 0.5), inv);
+      const long v = static_cast<long>(std::floor(top - p.y));
+      long u = static_cast<long>(std::floor(p.x - rect.origin.x));
+      if (v < 0 || v >= image->height) continue;
+      const unsigned char* src = image->data + v * image->bytesPerRow;
+      for (int x = x0; x < x1; ++x, ++u) {
+        if (u < 0 || u >= image->width) continue;
+        int a, r, g, b;
+        ReadStraight(src + u * 4, image->info, a, r, g, b);
+        cgpriv::BlendPixel(c, x, row, a, r, g, b);
+      }
+    }
+    return;
+  }
   for (int y = y0; y < y1; ++y) {
     const int row = c->height - 1 - y;
     for (int x = x0; x < x1; ++x) {

@@ -56,7 +56,8 @@ struct Host
         CGContextTranslateCTM(c, 0, 253);
         CGContextScaleCTM(c, 1, -1);
         CGContextSetRGBFillColor(c, 1, 0, 0, 1);
-        CGContextFillRect(c, CGRectMake(0, 0, 802, 253));
+        // y upwards again: the control's top-left 10 x 20 pixels
+        CGContextFillRect(c, CGRectMake(0, 233, 10, 20));
         CGContextRestoreGState(c);
       } else if (r.port) {
         CGContextRef c = nullptr;
@@ -198,21 +199,24 @@ TEST_F(Carbon, CompositingWindowTimerInvalidatesAndControlDrawsFlippedContext)
   // the whole window was drawn once on showing; now only the timer's rectangle
   std::fill_n(static_cast<unsigned char*>(CGBitmapContextGetData(HIWindowGetCocoaWindow(h.window)->backingContext())),
               4 * 900 * 300, 0);
+  h.dirty = {0, 5, 15, 100};
   NSRunLoop::currentRunLoop()->advanceTime(2.0 / 24);
   EXPECT_EQ(h.ticks, 2);
   const std::vector<Received> draws = h.of(kEventClassControl, kEventControlDraw);
   ASSERT_EQ(draws.size(), 1u);
-  EXPECT_EQ(draws[0].region.left, 10);
-  EXPECT_EQ(draws[0].region.top, 20);
-  EXPECT_EQ(draws[0].region.right, 30);
-  EXPECT_EQ(draws[0].region.bottom, 40);
+  EXPECT_EQ(draws[0].region.left, 5);
+  EXPECT_EQ(draws[0].region.top, 0);
+  EXPECT_EQ(draws[0].region.right, 100);
+  EXPECT_EQ(draws[0].region.bottom, 15);
   EXPECT_NE(draws[0].context, nullptr);
   EXPECT_EQ(draws[0].port, nullptr);
-  // drawn into the region only
-  EXPECT_EQ(h.pixel(10, 20), 0xFFFF0000u);
-  EXPECT_EQ(h.pixel(29, 39), 0xFFFF0000u);
-  EXPECT_EQ(h.pixel(30, 39), 0u);
-  EXPECT_EQ(h.pixel(10, 40), 0u);
+  // the fill lands at the control's top left, clipped to the invalidated region
+  EXPECT_EQ(h.pixel(5, 0), 0xFFFF0000u);
+  EXPECT_EQ(h.pixel(9, 14), 0xFFFF0000u);
+  EXPECT_EQ(h.pixel(4, 0), 0u);
+  EXPECT_EQ(h.pixel(9, 15), 0u);
+  // inside the region but not filled: the window background under the transparent pane
+  EXPECT_EQ(h.pixel(10, 0), 0xFFEDEDEDu);
   NSRunLoop::currentRunLoop()->advanceTime(0.5);
   EXPECT_EQ(h.ticks, 8);
   h.close();

@@ -227,3 +227,41 @@ TEST(CGImage, SurfaceCopiedIntoTheViewLandsUprightInTheWindowBacking)
   window->release();
   GDI_DeleteGfxContext(hdc);
 }
+
+TEST(CGBitmapContext, NonFiniteAndHugeRectanglesDrawNothingOrClip)
+{
+  // Fault guarded: device bounds of such rectangles were converted to int unchecked.
+  NSAutoreleasePool pool;
+  CGContextRef c = CGBitmapContextCreate(nullptr, 4, 4, 8, 0, nullptr, kCGImageAlphaNoneSkipFirst);
+  CGImageRef image = CGBitmapContextCreateImage(c);
+  const double inf = INFINITY, nan = NAN;
+  CGContextSetRGBFillColor(c, 1, 1, 1, 1);
+  for (CGRect r : {CGRectMake(nan, 0, 2, 2), CGRectMake(0, 0, inf, 2), CGRectMake(-inf, -inf, inf, inf)}) {
+    CGContextFillRect(c, r);
+    CGContextDrawImage(c, r, image);
+  }
+  EXPECT_EQ(At(CGBitmapContextGetData(c), 16, 0, 0), 0u);
+  CGContextFillRect(c, CGRectMake(-1e300, -1e300, 2e300, 2e300));
+  EXPECT_EQ(At(CGBitmapContextGetData(c), 16, 3, 3), 0xFFFFFFFFu);
+  CGContextSaveGState(c);
+  CGContextClipToRect(c, CGRectMake(nan, nan, 1, 1));
+  EXPECT_TRUE(CGRectIsEmpty(CGContextGetClipBoundingBox(c)));
+  CGContextRestoreGState(c);
+
+  NSGraphicsContext::saveGraphicsState();
+  NSGraphicsContext::setCurrentContext(NSGraphicsContext::graphicsContextWithGraphicsPort_flipped(c, YES));
+  NSSTR("Kelvo")->drawWithRect_options_attributes(CGRectMake(1e300, -1e300, 10, 10), 8, nullptr);
+  NSSTR("Kelvo")->drawWithRect_options_attributes(CGRectMake(nan, 0, 10, 10), 8, nullptr);
+  NSGraphicsContext::restoreGraphicsState();
+
+  NSWindow* w = new NSWindow;
+  w->initWithContentRect_styleMask_backing_defer(NSMakeRect(nan, 0, inf, nan), NSTitledWindowMask,
+                                                 NSBackingStoreBuffered, NO);
+  EXPECT_EQ(w->backingContext(), nullptr);
+  w->contentView()->setNeedsDisplayInRect(NSMakeRect(nan, 0, 1, 1));
+  EXPECT_FALSE(w->contentView()->needsDisplay());
+  EXPECT_FALSE(w->displayIfNeeded());
+  w->release();
+  CGImageRelease(image);
+  CGContextRelease(c);
+}
