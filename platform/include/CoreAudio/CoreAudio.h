@@ -1,0 +1,5 @@
+#pragma once
+
+// Umbrella header of the audio records.
+
+#include <CoreAudio/CoreAudioTypes.h>
