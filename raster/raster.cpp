@@ -220,7 +220,7 @@ void RAS_PutPixel(RAS_IBitmap* dest, int x, int y, RAS_pixel color, float alpha,
   if (weight == 0) return;
   const int blend = mode & RAS_MODE_BLEND_MASK;
   if (blend == 0 && FillWords(rows, x, y, 1, 1, color, weight)) return;
-  unsigned char* p = reinterpret_cast<unsigned char*>(rows.row(y) + x);
+  RAS_pixel* p = rows.row(y) + x;
   DispatchSolidMode(blend, [&](auto* tag) {
     using Combine = std::remove_pointer_t<decltype(tag)>;
     _RAS_DoPixWord<Combine>(p, color, weight);

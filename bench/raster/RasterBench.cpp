@@ -32,16 +32,17 @@ uint32_t Premultiplied(RAS_pixel p)
   return a << 24 | r << 16 | g << 8 | b;
 }
 
-// An image with the mix of alpha an editor image has: transparent surroundings, opaque
-// body, partly transparent edges.
+// An image with the alpha an editor image has: discs on a 60-pixel grid, opaque inside,
+// transparent around them, with an anti-aliased edge two pixels wide; noisy colours.
 void Paint(RAS_MemBitmap& bm, std::mt19937& rng)
 {
   RAS_pixel* bits = bm.getBits();
   for (int y = 0; y < bm.getHeight(); ++y)
     for (int x = 0; x < bm.getWidth(); ++x) {
-      const RAS_pixel c = rng();
-      const int kind = static_cast<int>(rng() % 3);
-      bits[y * bm.getRowSpan() + x] = (c & 0xFFFFFF00u) | (kind == 0 ? 0u : kind == 1 ? 255u : (c & 0xFFu));
+      const double dx = x % kKnob - kKnob / 2.0 + 0.5, dy = y % kKnob - kKnob / 2.0 + 0.5;
+      const double edge = (kKnob / 2.0 - 4.0 - std::sqrt(dx * dx + dy * dy)) / 2.0;
+      const int a = edge <= 0 ? 0 : edge >= 1 ? 255 : static_cast<int>(edge * 255);
+      bits[y * bm.getRowSpan() + x] = (rng() & 0xFFFFFF00u) | static_cast<RAS_pixel>(a);
     }
 }
 

@@ -121,3 +121,19 @@ TEST(RAS_ClearRect, MasksAndSetsBitsOfTheClippedRectangle)
   RAS_ClearRect(nullptr, 0, 0, 1, 1, 0, 0);
   EXPECT_EQ(0x11223344u, bm.at(1, 0));
 }
+
+TEST(RAS_FillRect, LargeFillsMatchPixelByPixelFills)
+{
+  std::mt19937 rng(17);
+  for (int mode = 0; mode <= 5; ++mode)
+    for (float alpha : {0.3f, 0.5f, 0.9f, 1.0f}) {
+      TestBitmap big(64, 33), small(64, 33);
+      big.fillRandom(rng);
+      small.copyFrom(big);
+      const RAS_pixel color = rng();
+      RAS_FillRect(&big, 0, 0, 64, 33, color, alpha, mode);
+      for (int y = 0; y < 33; ++y)
+        for (int x = 0; x < 64; ++x) RAS_FillRect(&small, x, y, 1, 1, color, alpha, mode);
+      ASSERT_EQ(small.words(), big.words()) << "mode " << mode << " alpha " << alpha;
+    }
+}
