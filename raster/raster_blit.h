@@ -154,6 +154,22 @@ public:
   }
 };
 
+// Calls fn with a null pointer of the combine class that fills and single pixels use for a
+// blend mode (mode & 0xFF, 0 to 5); false when the blend mode draws nothing.
+template <class Fn>
+static inline bool _RAS_DispatchSolidMode(int blend, Fn&& fn)
+{
+  switch (blend) {
+    case 0: fn(static_cast<_RAS_CombinePixelsCopyNoClamp*>(nullptr)); return true;
+    case 1: fn(static_cast<_RAS_CombinePixelsAdd*>(nullptr)); return true;
+    case 2: fn(static_cast<_RAS_CombinePixelsColorDodge*>(nullptr)); return true;
+    case 3: fn(static_cast<_RAS_CombinePixelsMulNoClamp*>(nullptr)); return true;
+    case 4: fn(static_cast<_RAS_CombinePixelsOverlay*>(nullptr)); return true;
+    case 5: fn(static_cast<_RAS_CombinePixelsHSVAdjust*>(nullptr)); return true;
+    default: return false;
+  }
+}
+
 // Combine classes whose every result channel depends only on the same destination
 // channel (for a fixed source colour and weight): a fill can look their results up.
 template <class Combine>
