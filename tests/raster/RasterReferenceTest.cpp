@@ -214,16 +214,15 @@ void RefScaled(TestBitmap* dest, TestBitmap* src, int dstx, int dsty, int dstw, 
 
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   int64_t dx = dstx, dy = dsty, w = dstw, h = dsth;
-  const bool mx = w < 0, my = h < 0;
-  if (mx) w = -w, dx -= w, sx += sw, sw = -sw;
-  if (my) h = -h, dy -= h, sy += sh, sh = -sh;
+  if (w < 0) w = -w, dx -= w, sx += sw, sw = -sw;
+  if (h < 0) h = -h, dy -= h, sy += sh, sh = -sh;
   const double xstep = sw / static_cast<double>(w), ystep = sh / static_cast<double>(h);
   const int clipw = static_cast<int>(std::fmin(std::ceil(sx + std::fmax(sw, 0.0)), src->getWidth()));
   const int cliph = static_cast<int>(std::fmin(std::ceil(sy + std::fmax(sh, 0.0)), src->getHeight()));
   if (clipw <= 0 || cliph <= 0) return;
-  // the mirror image starts one step in
-  if (mx) sx += xstep;
-  if (my) sy += ystep;
+  // a negative step (a mirror) starts one step in
+  if (xstep < 0) sx += xstep;
+  if (ystep < 0) sy += ystep;
   // a destination start left of or above the bitmap advances the source in floating point
   const int64_t x0 = dx < 0 ? 0 : dx, y0 = dy < 0 ? 0 : dy;
   const int64_t sx0 = Fixed(dx < 0 ? sx + static_cast<double>(-dx) * xstep : sx);
@@ -292,17 +291,16 @@ void RefRotated(TestBitmap* dest, TestBitmap* src, int dstx, int dsty, int dstw,
   if (l >= r || t >= b) return;
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   int64_t dx = dstx, dy = dsty, w = dstw, h = dsth;
-  const bool mx = w < 0, my = h < 0;
-  if (mx) w = -w, dx -= w, sx += sw, sw = -sw;
-  if (my) h = -h, dy -= h, sy += sh, sh = -sh;
+  if (w < 0) w = -w, dx -= w, sx += sw, sw = -sw;
+  if (h < 0) h = -h, dy -= h, sy += sh, sh = -sh;
   const double xs = sw / static_cast<double>(w), ys = sh / static_cast<double>(h);
   const double c = std::cos(static_cast<double>(angle)), sn = std::sin(static_cast<double>(angle));
   const double colx = c * xs, coly = -sn * ys, rowx = sn * xs, rowy = c * ys;
   const double wd = static_cast<double>(w), hd = static_cast<double>(h);
   double px = sx - ((c * xs * wd + sn * xs * hd - sw) / 2 - rotx);
   double py = sy - ((c * ys * hd - sn * ys * wd - sh) / 2 - roty);
-  if (mx) px += colx, py += coly;
-  if (my) px += rowx, py += rowy;
+  if (xs < 0) px += colx, py += coly;
+  if (ys < 0) px += rowx, py += rowy;
   if (dx < 0) px += static_cast<double>(-dx) * colx, py += static_cast<double>(-dx) * coly;
   if (dy < 0) px += static_cast<double>(-dy) * rowx, py += static_cast<double>(-dy) * rowy;
   const int64_t x0 = dx < 0 ? 0 : dx, y0 = dy < 0 ? 0 : dy;
