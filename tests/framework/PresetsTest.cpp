@@ -1,3 +1,4 @@
+#include "../base/AllocatorHook.h"
 #include "TestPlug.h"
 
 #include <gtest/gtest.h>
@@ -256,6 +257,20 @@ TEST(Presets, BankRoundTripRestoresNamesFlagsValuesAndCurrentPreset)
   EXPECT_TRUE(stored[3].empty());
   // The current preset (0) is what the live parameters hold.
   EXPECT_EQ(original[0], target.Values());
+}
+
+TEST(Presets, BankThatCannotGrowIsReportedAsFailed)
+{
+  // Fault: a bank of empty slots whose names and flags could not be written reported success.
+  TestPlug plug;
+  ByteChunk bank;
+  {
+    AllocatorHook hook(true, true);
+    EXPECT_FALSE(plug.SerializePresets(&bank));
+  }
+  EXPECT_EQ(0, bank.Size());
+  EXPECT_TRUE(plug.SerializePresets(&bank));
+  EXPECT_EQ(6 * (4 + 5 + 1), bank.Size());
 }
 
 TEST(Presets, EmptyPresetNameSurvivesTheBankRoundTrip)
