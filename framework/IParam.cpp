@@ -6,9 +6,16 @@
 
 namespace {
 
+// Cuts text to 31 characters. The text may be the field's own (a parameter initialised again
+// with its own name or label), so the copy must allow overlap.
 void CopyText(char* field, const char* text)
 {
-  snprintf(field, IParam::kTextBytes, "%s", text ? text : "");
+  if (!text) {
+    text = "";
+  }
+  size_t n = strnlen(text, IParam::kTextBytes - 1);
+  memmove(field, text, n);
+  field[n] = '\0';
 }
 
 // Truncation toward zero that saturates instead of overflowing.

@@ -231,6 +231,17 @@ TEST(Presets, ModifyCurrentPresetRewritesValuesAndOptionallyRenames)
   EXPECT_EQ(std::string(255, 'n'), plug.GetPresetName(1));
 }
 
+TEST(Presets, RenamingToItsOwnNameKeepsIt)
+{
+  // Fault: a preset given its own name (or the tail of it) as new name was left unnamed.
+  TestPlug plug;
+  MakeFlatPreset(plug, "user preset 12", 1.0);
+  plug.ModifyCurrentPreset(plug.GetPresetName(0));
+  EXPECT_STREQ("user preset 12", plug.GetPresetName(0));
+  plug.ModifyCurrentPreset(plug.GetPresetName(0) + 5);
+  EXPECT_STREQ("preset 12", plug.GetPresetName(0));
+}
+
 TEST(Presets, BankRoundTripRestoresNamesFlagsValuesAndCurrentPreset)
 {
   TestPlug source;
