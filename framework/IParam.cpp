@@ -104,6 +104,9 @@ void IParam::SetShape(double shape)
 
 void IParam::SetDisplayText(int value, const char* text)
 {
+  // The text may be one of this parameter's own display texts, which the growth can move.
+  char copy[kTextBytes];
+  CopyText(copy, text);
   int n = mDisplayTexts.GetSize();
   mDisplayTexts.Resize(n + 1);
   if (mDisplayTexts.GetSize() != n + 1) {
@@ -111,7 +114,7 @@ void IParam::SetDisplayText(int value, const char* text)
   }
   DisplayText* entry = mDisplayTexts.Get() + n;
   entry->mValue = value;
-  CopyText(entry->mText, text);
+  CopyText(entry->mText, copy);
 }
 
 void IParam::Set(double value)

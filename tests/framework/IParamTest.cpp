@@ -96,6 +96,18 @@ TEST(IParam, InitialisingAgainWithItsOwnTextsKeepsThem)
   EXPECT_STREQ("Gain", p.GetNameForHost());
 }
 
+TEST(IParam, DisplayTextCopiedFromAnotherEntrySurvivesTheTablesGrowth)
+{
+  // Fault: a display text taken from the parameter's own table was read after the table moved.
+  IParam p;
+  p.InitEnum("Hi Freq.", 0, 400);
+  p.SetDisplayText(0, "6 Khz");
+  for (int i = 1; i < 400; ++i) {
+    p.SetDisplayText(i, p.GetDisplayText(i - 1));
+  }
+  EXPECT_STREQ("6 Khz", p.GetDisplayText(399));
+}
+
 TEST(IParam, SetLimitsWithoutRounding)
 {
   IParam p;
