@@ -284,3 +284,54 @@ TEST(IEffectAUEntry, CarbonViewRefusesToCreateWithoutAnEditor)
   EXPECT_EQ(CloseComponent(view), noErr);
   EXPECT_EQ(CloseComponent(unit), noErr);
 }
+
+namespace {
+
+struct Heard
+{
+  AudioUnitEventType type;
+  AudioUnit unit;
+  AudioUnitParameterID id;
+  Float32 value;
+};
+
+void HearEvent(void* refCon, void*, const AudioUnitEvent* e, UInt64, AudioUnitParameterValue value)
+{
+  static_cast<std::vector<Heard>*>(refCon)->push_back(
+      { e->mEventType, e->mArgument.mParameter.mAudioUnit, e->mArgument.mParameter.mParameterID, value });
+}
+
+}  // namespace
+
+TEST(IEffectAUEntry, UserGesturesReachTheHostsEventListeners)
+{
+  AudioUnit unit = OpenTestEffect();
+  std::vector<Heard> heard;
+  AUEventListenerRef listener = nullptr;
+  ASSERT_EQ(AUEventListenerCreate(HearEvent, &heard, nullptr, nullptr, 0.f, 0.f, &listener), noErr);
+  for (AudioUnitEventType type : { kAudioUnitEvent_BeginParameterChangeGesture, kAudioUnitEvent_ParameterValueChange,
+                                   kAudioUnitEvent_EndParameterChangeGesture }) {
+    AudioUnitEvent e{};
+    e.mEventType = type;
+    e.mArgument.mParameter = { unit, kGain, kAudioUnitScope_Global, 0 };
+    ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &e), noErr);
+  }
+  // Controller 7 at its top moves the gain to its maximum, as a drag on the editor would.
+  ASSERT_EQ(MusicDeviceMIDIEvent(unit, 0xB0, 7, 127, 0), noErr);
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_EQ(heard[0].type, kAudioUnitEvent_BeginParameterChangeGesture);
+  EXPECT_EQ(heard[1].type, kAudioUnitEvent_ParameterValueChange);
+  EXPECT_EQ(heard[1].value, 12.f);  // read back from the unit while it reports the change
+  EXPECT_EQ(heard[2].type, kAudioUnitEvent_EndParameterChangeGesture);
+  for (const Heard& h : heard) {
+    EXPECT_EQ(h.unit, unit);
+    EXPECT_EQ(h.id, static_cast<AudioUnitParameterID>(kGain));
+  }
+  EXPECT_FLOAT_EQ(GetParam(unit, kGain), 12.f);
+  // Other controllers pass through to nothing.
+  heard.clear();
+  ASSERT_EQ(MusicDeviceMIDIEvent(unit, 0xB0, 10, 0, 0), noErr);
+  EXPECT_TRUE(heard.empty());
+  EXPECT_EQ(AUListenerDispose(listener), noErr);
+  CloseComponent(unit);
+}

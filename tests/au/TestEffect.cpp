@@ -88,3 +88,15 @@ void TestEffect::ProcessDoubleReplacing(double** inputs, double** outputs, int n
     }
   }
 }
+
+void TestEffect::ProcessMidiMsg(IMidiMsg* msg)
+{
+  const int kVolumeController = 7;
+  if (msg->StatusMsg() == IMidiMsg::kControlChange && msg->ControlChangeIdx() == kVolumeController) {
+    BeginInformHostOfParamChange(kGain);
+    SetParameterFromGUI(kGain, msg->ControlChange(kVolumeController));
+    EndInformHostOfParamChange(kGain);
+    return;
+  }
+  IEffectAU::ProcessMidiMsg(msg);
+}

@@ -5,7 +5,8 @@
 // A small stereo gain used to test the adapter through the public calls: gain in dB, a
 // three-way mode with display texts, a polarity switch and a latency in samples that is
 // reported to the host when it changes. Four read-only parameters show what the last render
-// learnt from the host's transport callbacks.
+// learnt from the host's transport callbacks. Controller 7 moves the gain as a user's
+// gesture on the editor would: begin, change and end are reported to the host.
 class TestEffect : public IEffectAU
 {
 public:
@@ -29,6 +30,8 @@ public:
   void OnParamChange(int paramIdx) override;
   // Render thread: out = in x gain x polarity, per channel.
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // Host thread, instance lock held.
+  void ProcessMidiMsg(IMidiMsg* msg) override;
 
 private:
   double mGain = 1.0;   // linear, from kGain in dB
