@@ -61,6 +61,7 @@ bool HostUnit::Open(const ComponentListing& component, std::string* error)
   }
   mUnit = unit;
   mComponent = component;
+  mSampleTime = 0;
   return true;
 }
 

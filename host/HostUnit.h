@@ -79,8 +79,15 @@ public:
   OSStatus Initialize();
   void Uninitialize();
 
+  // The unit's timeline: the sample time of the next render. It only moves forward, also
+  // across renders of different files, because a unit may take a render at a sample time
+  // it has seen before for a second request of the same slice and reuse that input.
+  Float64 SampleTime() const { return mSampleTime; }
+  void AdvanceSampleTime(UInt32 frames) { mSampleTime += frames; }
+
 private:
   AudioUnit mUnit = nullptr;
   ComponentListing mComponent;
   bool mInitialized = false;
+  Float64 mSampleTime = 0;
 };

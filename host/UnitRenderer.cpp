@@ -115,6 +115,7 @@ bool UnitRenderer::Render(const AudioFile& input, bool bypass, AudioFile* output
   std::vector<unsigned char> listStorage = MakeBufferListStorage(mNumChannels);
   AudioBufferList* list = reinterpret_cast<AudioBufferList*>(listStorage.data());
   mInput = &input;
+  mStartTime = mUnit->SampleTime();
   AudioTimeStamp timeStamp = {};
   timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
   for (size_t pos = 0; pos < frames; pos += mBlockSize) {
@@ -125,10 +126,11 @@ bool UnitRenderer::Render(const AudioFile& input, bool bypass, AudioFile* output
       list->mBuffers[c].mDataByteSize = n * sizeof(float);
       list->mBuffers[c].mData = output->channels[c].data() + pos;
     }
-    timeStamp.mSampleTime = static_cast<Float64>(pos);
+    timeStamp.mSampleTime = mUnit->SampleTime();
     AudioUnitRenderActionFlags flags = 0;
     status = AudioUnitRender(au, &flags, &timeStamp, 0, n, list);
     ++mRenderCalls;
+    mUnit->AdvanceSampleTime(n);
     if (status != noErr) {
       mInput = nullptr;
       return Fail(error, "the unit failed to render frames " + std::to_string(pos) + " to " +
@@ -151,7 +153,7 @@ OSStatus UnitRenderer::InputCallback(void* refCon, AudioUnitRenderActionFlags*, 
   UnitRenderer* self = static_cast<UnitRenderer*>(refCon);
   if (!self || !self->mInput || !timeStamp || !data) return kAudioUnitErr_NoConnection;
   const AudioFile& input = *self->mInput;
-  const double start = timeStamp->mSampleTime;
+  const double start = timeStamp->mSampleTime - self->mStartTime;
   const size_t total = input.NumFrames();
   const size_t pos = start >= 0.0 && start < static_cast<double>(total) ? static_cast<size_t>(start) : total;
   for (UInt32 k = 0; k < data->mNumberBuffers; ++k) {

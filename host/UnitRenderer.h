@@ -37,6 +37,7 @@ private:
   int mNumChannels = 0;
   UInt32 mBlockSize = 0;
   const AudioFile* mInput = nullptr;
+  Float64 mStartTime = 0;  // the unit's sample time at the input's first frame
   // where the callback writes when the unit passes buffers without data
   std::vector<std::vector<float>> mInputScratch;
   size_t mRenderCalls = 0;
