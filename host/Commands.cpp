@@ -100,7 +100,8 @@ void PrintParameters(const HostUnit& unit, const std::vector<UnitParameter>& par
         << FormatValue(p.minValue) << " .. " << FormatValue(p.maxValue);
     const std::string label = UnitLabel(p);
     if (!label.empty()) out << " " << label;
-    if (!p.valueStrings.empty()) {
+    // value texts name the values of indexed parameters only
+    if (!p.valueStrings.empty() && p.unit == kAudioUnitParameterUnit_Indexed) {
       out << "  [";
       for (size_t k = 0; k < p.valueStrings.size(); ++k) out << (k ? " | " : "") << p.valueStrings[k];
       out << "]";
@@ -260,9 +261,10 @@ int LoadPreset(const KelvoCommand& command, std::ostream& out, std::ostream& err
   if (status != noErr) return Failed(err, path + ": the unit refuses the state: " + StatusText(status));
 
   out << "restored \"" << summary.name << "\" into " << UnitTitle(unit) << " from " << path << "\n";
+  // a state named after a factory preset recalls that preset first
   UnitPreset current;
-  if (unit.GetCurrentPreset(&current) && current.number >= 0) {
-    out << "current preset: " << current.number << " \"" << current.name << "\"\n";
+  if (unit.GetCurrentPreset(&current) && current.number >= 0 && current.name == summary.name) {
+    out << "factory preset " << current.number << " \"" << current.name << "\" recalled first\n";
   }
   std::vector<UnitParameter> parameters;
   if (!unit.GetParameters(&parameters, &error)) return Failed(err, error);

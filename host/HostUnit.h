@@ -24,7 +24,7 @@ struct UnitParameter
   AudioUnitParameterValue maxValue = 0;
   AudioUnitParameterValue defaultValue = 0;
   AudioUnitParameterOptions flags = 0;
-  std::vector<std::string> valueStrings;  // the texts of values 0, 1, ... when it has them
+  std::vector<std::string> valueStrings;  // the unit's texts of values 0, 1, ... (names of indexed values)
 };
 
 struct UnitPreset

@@ -114,7 +114,7 @@ bool ParseParameterValue(const HostUnit& unit, const UnitParameter& parameter, c
       known = true;
     }
   }
-  if (!known) {
+  if (!known && parameter.unit == kAudioUnitParameterUnit_Indexed) {
     for (size_t i = 0; i < parameter.valueStrings.size(); ++i) {
       if (SameIgnoringCase(parameter.valueStrings[i], text)) {
         v = static_cast<double>(parameter.minValue) + static_cast<double>(i);
@@ -134,7 +134,7 @@ bool ParseParameterValue(const HostUnit& unit, const UnitParameter& parameter, c
   }
   if (!known) {
     std::string message = "\"" + text + "\" is not a value of \"" + parameter.name + "\"";
-    if (!parameter.valueStrings.empty()) {
+    if (!parameter.valueStrings.empty() && parameter.unit == kAudioUnitParameterUnit_Indexed) {
       message += " (values:";
       for (size_t i = 0; i < parameter.valueStrings.size(); ++i) {
         message += (i ? ", " : " ") + parameter.valueStrings[i];
