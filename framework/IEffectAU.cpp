@@ -867,7 +867,8 @@ ComponentResult IEffectAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     }
     case kAudioUnitProperty_HostCallbacks: {
       ASSERT_SCOPE(kAudioUnitScope_Global);
-      *pDataSize = sizeof(HostCallbackInfo);
+      // Four words: the host's user data and the three procedures the adapter keeps.
+      *pDataSize = 4 * sizeof(void*);
       *pWriteable = true;
       return noErr;
     }
