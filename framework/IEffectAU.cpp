@@ -94,13 +94,16 @@ struct CarbonViewRecord
   IEffectAU* mPlug;
 };
 
-// Opens the editor in a Carbon window when the editor can host one. Editors built without a
-// Carbon host do not have OpenWindow(window, control); those refuse.
+// Opens the editor in a Carbon window: false when the editor made no control, or when its
+// class has no Carbon form of OpenWindow(window, control) at all.
 template <class G>
 auto OpenCarbonWindow(G* graphics, void* window, void* control, void** outControl, int)
     -> decltype(graphics->OpenWindow(window, control), bool())
 {
   void* created = graphics->OpenWindow(window, control);
+  if (!created) {
+    return false;
+  }
   if (outControl) {
     *outControl = created;
   }
