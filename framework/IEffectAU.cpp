@@ -252,7 +252,6 @@ IEffectAU::IEffectAU(IEffectInstanceInfo instanceInfo, int nParams, const char* 
   : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
                 mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst)
 {
-  TRACE("%s", "");
   mBundleID.Set(instanceInfo.mBundleID.Get());
   mCocoaViewFactoryClassName.Set(instanceInfo.mCocoaViewFactoryClassName.Get());
 
@@ -1087,7 +1086,7 @@ ComponentResult IEffectAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
         return kAudioUnitErr_InvalidProperty;
       }
       ASSERT_DATA(AudioUnitConnection);
-      return MakeConnection(scope, static_cast<const AudioUnitConnection*>(pData));
+      return MakeConnection(static_cast<const AudioUnitConnection*>(pData));
     case kAudioUnitProperty_SampleRate: {
       ASSERT_DATA(Float64);
       Float64 rate = *static_cast<const Float64*>(pData);
@@ -1190,9 +1189,8 @@ ComponentResult IEffectAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElemen
   return noErr;
 }
 
-ComponentResult IEffectAU::MakeConnection(AudioUnitScope scope, const AudioUnitConnection* connection)
+ComponentResult IEffectAU::MakeConnection(const AudioUnitConnection* connection)
 {
-  (void)scope;
   if (connection->destInputNumber >= static_cast<UInt32>(mInBuses.GetSize())) {
     return kAudioUnitErr_InvalidProperty;
   }
