@@ -1,0 +1,5 @@
+#pragma once
+
+#include <CoreGraphics/CGGeometry.h>
+#include <CoreGraphics/CGContext.h>
+#include <CoreGraphics/CGGDIContext.h>

@@ -1,0 +1,150 @@
+// On screen: a window on a virtual X server of the test's own (Xvfb, when installed).
+
+#include <AppKit/AppKit.h>
+
+#include <gtest/gtest.h>
+
+// after the test framework: Xlib defines macros (None, Bool) that clash with it
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Starts Xvfb on a free display; empty when it cannot be started.
+class VirtualServer
+{
+public:
+  VirtualServer()
+  {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    mPid = fork();
+    if (mPid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "320x240x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    if (mPid < 0) {
+      close(fds[0]);
+      return;
+    }
+    // Xvfb writes its display number once it accepts connections
+    std::string number;
+    pollfd p = {fds[0], POLLIN, 0};
+    while (poll(&p, 1, 10000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(fds[0]);
+    if (!number.empty()) mDisplay = ":" + number;
+  }
+  ~VirtualServer()
+  {
+    if (mPid > 0) {
+      kill(mPid, SIGTERM);
+      waitpid(mPid, nullptr, 0);
+    }
+  }
+  const std::string& display() const { return mDisplay; }
+
+private:
+  pid_t mPid = -1;
+  std::string mDisplay;
+};
+
+class Painter : public NSView
+{
+public:
+  BOOL isOpaque() override { return YES; }
+  void drawRect(NSRect) override
+  {
+    CGContextRef c = NSGraphicsContext::currentContext()->CGContext();
+    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+    CGContextFillRect(c, bounds());
+    // a red band along the bottom 8 rows
+    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+    CGContextFillRect(c, CGRectMake(0, 0, bounds().size.width, 8));
+  }
+  void mouseDown(NSEvent* e) override { downs.push_back(e->locationInWindow()); }
+  void scrollWheel(NSEvent* e) override { wheel += e->deltaY(); }
+  std::vector<NSPoint> downs;
+  CGFloat wheel = 0;
+};
+
+void Pump(double seconds)
+{
+  NSAutoreleasePool pool;
+  NSRunLoop::currentRunLoop()->runUntilDate(NSDate::dateWithTimeIntervalSinceNow(seconds));
+}
+
+void SendButton(Display* d, Window w, unsigned button, int x, int y)
+{
+  XEvent e = {};
+  e.xbutton.type = ButtonPress;
+  e.xbutton.display = d;
+  e.xbutton.window = w;
+  e.xbutton.button = button;
+  e.xbutton.x = x;
+  e.xbutton.y = y;
+  e.xbutton.same_screen = True;
+  XSendEvent(d, w, False, ButtonPressMask, &e);
+  e.xbutton.type = ButtonRelease;
+  XSendEvent(d, w, False, ButtonReleaseMask, &e);
+  XFlush(d);
+}
+
+}  // namespace
+
+TEST(X11Window, ShowsTheViewPixelsAndDeliversButtonsAsEvents)
+{
+  VirtualServer server;
+  if (server.display().empty()) GTEST_SKIP() << "no Xvfb";
+  setenv("DISPLAY", server.display().c_str(), 1);
+  NSAutoreleasePool pool;
+  NSWindow* window = new NSWindow;
+  window->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 64, 32), NSTitledWindowMask,
+                                                      NSBackingStoreBuffered, NO);
+  ASSERT_NE(window->nativeWindow(), 0u);
+  Painter* view = new Painter;
+  view->initWithFrame(NSMakeRect(0, 0, 64, 32));
+  window->contentView()->addSubview(view);
+  view->release();
+  window->makeKeyAndOrderFront(nil);
+  Pump(0.3);
+
+  Display* d = XOpenDisplay(server.display().c_str());
+  ASSERT_NE(d, nullptr);
+  const Window xw = window->nativeWindow();
+  XImage* image = XGetImage(d, xw, 0, 0, 64, 32, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 5, 0) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(XGetPixel(image, 5, 23) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(XGetPixel(image, 5, 24) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(XGetPixel(image, 63, 31) & 0xFFFFFF, 0xFF0000u);
+  XDestroyImage(image);
+
+  // a press 3 pixels from the top is 29 up from the bottom in the window
+  SendButton(d, xw, Button1, 10, 3);
+  SendButton(d, xw, Button4, 10, 3);
+  SendButton(d, xw, Button5, 10, 3);
+  SendButton(d, xw, Button4, 10, 3);
+  Pump(0.3);
+  ASSERT_EQ(view->downs.size(), 1u);
+  EXPECT_EQ(view->downs[0].x, 10);
+  EXPECT_EQ(view->downs[0].y, 29);
+  EXPECT_EQ(view->wheel, 1);
+  XCloseDisplay(d);
+  window->release();
+}
