@@ -253,7 +253,8 @@ bool HostUnit::GetCocoaViewInfo(std::string* className, std::string* bundlePath)
     return false;
   }
   // the info may name several classes after the bundle location
-  const size_t numClasses = (size - sizeof(CFURLRef)) / sizeof(CFStringRef);
+  size_t numClasses = (size - sizeof(CFURLRef)) / sizeof(CFStringRef);
+  if (numClasses > 64) numClasses = 64;
   std::vector<void*> words(1 + numClasses, nullptr);
   AudioUnitCocoaViewInfo* info = reinterpret_cast<AudioUnitCocoaViewInfo*>(words.data());
   size = static_cast<UInt32>(words.size() * sizeof(void*));

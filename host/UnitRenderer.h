@@ -29,6 +29,8 @@ public:
   size_t RenderCalls() const { return mRenderCalls; }
 
 private:
+  // Render thread (here the thread that calls Render): copies the slice of the input
+  // that the time stamp names into the unit's buffers; allocates nothing.
   static OSStatus InputCallback(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp* timeStamp,
                                 UInt32 busNumber, UInt32 numberFrames, AudioBufferList* data);
 
