@@ -1,0 +1,102 @@
+#include "AllocatorHook.h"
+#include "BASE_PtrList.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<int> gDeleted;
+
+struct Tracked
+{
+  explicit Tracked(int id) : mId(id) {}
+  ~Tracked() { gDeleted.push_back(mId); }
+  int mId;
+};
+
+std::vector<int> gPassed;
+void PassToFunction(Tracked* p)
+{
+  gPassed.push_back(p->mId);
+  delete p;
+}
+
+} // namespace
+
+TEST(BASE_PtrList, GetOutsideTheListGivesNull)
+{
+  BASE_PtrList<Tracked> list;
+  EXPECT_EQ(nullptr, list.Get(0));
+  Tracked a(1);
+  EXPECT_EQ(&a, list.Add(&a));
+  EXPECT_EQ(&a, list.Get(0));
+  EXPECT_EQ(nullptr, list.Get(1));
+  EXPECT_EQ(nullptr, list.Get(-1));
+  EXPECT_EQ(1, list.GetSize());
+  list.Empty();
+}
+
+TEST(BASE_PtrList, DeleteRemovesTheEntryAndDeletesOnlyWhenAsked)
+{
+  gDeleted.clear();
+  gPassed.clear();
+  BASE_PtrList<Tracked> list;
+  for (int i = 0; i < 5; ++i) {
+    list.Add(new Tracked(i));
+  }
+  Tracked* kept = list.Get(1);
+  list.Delete(1);
+  EXPECT_TRUE(gDeleted.empty());
+  delete kept;
+  gDeleted.clear();
+
+  list.Delete(0, true);
+  EXPECT_EQ(std::vector<int>({ 0 }), gDeleted);
+  list.Delete(1, true, PassToFunction);  // now the entry holding 3
+  EXPECT_EQ(std::vector<int>({ 3 }), gPassed);
+  list.Delete(7, true);
+  list.Delete(-1, true);
+  ASSERT_EQ(2, list.GetSize());
+  EXPECT_EQ(2, list.Get(0)->mId);
+  EXPECT_EQ(4, list.Get(1)->mId);
+  list.Empty(true);
+}
+
+TEST(BASE_PtrList, EmptyDeletesFromLastToFirstAndListStaysUsable)
+{
+  gDeleted.clear();
+  BASE_PtrList<Tracked> list;
+  for (int i = 0; i < 1000; ++i) {
+    list.Add(new Tracked(i));
+  }
+  list.Empty(true);
+  ASSERT_EQ(1000u, gDeleted.size());
+  for (int i = 0; i < 1000; ++i) {
+    EXPECT_EQ(999 - i, gDeleted[i]);
+  }
+  EXPECT_EQ(0, list.GetSize());
+  EXPECT_EQ(nullptr, list.Get(0));
+
+  gPassed.clear();
+  list.Add(new Tracked(10));
+  list.Add(new Tracked(11));
+  list.Empty(true, PassToFunction);
+  EXPECT_EQ(std::vector<int>({ 11, 10 }), gPassed);
+}
+
+TEST(BASE_PtrList, AddThatCannotGrowReturnsNullAndKeepsTheList)
+{
+  BASE_PtrList<Tracked> list;
+  Tracked a(1);
+  list.Add(&a);
+  BASE_PtrList<Tracked> fresh;
+  {
+    AllocatorHook hook(true, true);
+    EXPECT_EQ(nullptr, fresh.Add(&a));
+  }
+  EXPECT_EQ(0, fresh.GetSize());
+  EXPECT_EQ(&a, list.Get(0));
+  list.Empty();
+}
