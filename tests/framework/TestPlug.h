@@ -1,0 +1,150 @@
+#pragma once
+
+#include "IEffectBase.h"
+#include "IGraphics.h"
+
+#include <vector>
+
+// Parameter indices of a plug-in laid out like the equaliser product.
+enum ETestParams
+{
+  kLowFreq = 0,
+  kBoostLow,
+  kAttenLow,
+  kMidGain,
+  kMidFreq,
+  kMidQ,
+  kHiGain,
+  kHiFreq,
+  kLSDrive,
+  kLSWoow,
+  kLSOnOff,
+  kInputGain,
+  kOutputGain,
+  kHighPass,
+  kLowPass,
+  kNumTestParams
+};
+
+// Records what the plug-in object tells its editor.
+class TestGraphics : public IGraphics
+{
+public:
+  struct Call
+  {
+    int paramIdx;
+    double value;
+    bool normalized;
+  };
+
+  explicit TestGraphics(bool* deleted = nullptr) : mDeleted(deleted) {}
+  ~TestGraphics() override
+  {
+    if (mDeleted) {
+      *mDeleted = true;
+    }
+  }
+
+  void SetParameterFromPlug(int paramIdx, double value, bool normalized) override
+  {
+    mCalls.push_back({ paramIdx, value, normalized });
+  }
+  void PrepDraw() override { mPrepDrawAfter = static_cast<int>(mCalls.size()); }
+
+  std::vector<Call> mCalls;
+  int mPrepDrawAfter = -1;  // number of parameter calls made before PrepDraw
+  bool* mDeleted;
+};
+
+// A plug-in object with fifteen parameters like the product's, recording the virtual
+// operations that the base object calls.
+class TestPlug : public IEffectBase
+{
+public:
+  explicit TestPlug(int nPresets = 6, const char* channelIO = "1-1 2-2",
+                    int nParams = kNumTestParams, const char* effectName = "Kelvo")
+    : IEffectBase(nParams, channelIO, nPresets, effectName, "", "Brantel", 0x10101, 0x4B766C6F,
+                  0x42726E74, 0, false, false, false)
+  {
+    if (nParams == kNumTestParams) {
+      DeclareParams();
+    }
+  }
+
+  void DeclareParams()
+  {
+    GetParam(kBoostLow)->InitDouble("boost low", 0., 0., 10., 0.1, "dB");
+    GetParam(kAttenLow)->InitDouble("Atten low", 0., 0., 10., 0.1, "dB");
+    GetParam(kMidGain)->InitDouble("Mid Gain", 0., -12., 12., 0.1, "dB");
+    GetParam(kMidFreq)->InitDouble("Mid Freq", 832., 150., 4000., 1., "Hz");
+    GetParam(kMidFreq)->SetShape(2.4);
+    GetParam(kHiGain)->InitDouble("Hi Gain", 0., -12., 12., 0.01, "dB");
+    GetParam(kLowFreq)->InitEnum("Low Freq.", 1, 4);
+    GetParam(kLowFreq)->SetDisplayText(0, "20 Hz");
+    GetParam(kLowFreq)->SetDisplayText(1, "30 Hz");
+    GetParam(kLowFreq)->SetDisplayText(2, "60 Hz");
+    GetParam(kLowFreq)->SetDisplayText(3, "100 Hz");
+    GetParam(kHiFreq)->InitEnum("Hi Freq.", 2, 4);
+    GetParam(kHiFreq)->SetDisplayText(0, "6 Khz");
+    GetParam(kHiFreq)->SetDisplayText(1, "8 khz");
+    GetParam(kHiFreq)->SetDisplayText(2, "12 khz");
+    GetParam(kHiFreq)->SetDisplayText(3, "15 khz");
+    GetParam(kMidQ)->InitEnum("Mid Q", 0, 2);
+    GetParam(kHighPass)->InitDouble("High Pass", 0., 0., 350., 1., "Hz");
+    GetParam(kHighPass)->SetDisplayText(0, "OFF");
+    GetParam(kLowPass)->InitDouble("Low Pass", 22., 2., 22., 0.1, "Khz");
+    GetParam(kLowPass)->SetDisplayText(22, "OFF");
+    GetParam(kLSWoow)->InitEnum("LS Woow", 0, 2);
+    GetParam(kLSOnOff)->InitEnum("LS on/off", 0, 2);
+    GetParam(kLSDrive)->InitDouble("LS Drive", 4.5, 0., 20., 0.1, "dB");
+    GetParam(kInputGain)->InitDouble("Input gain", 0., -12., 12., 0.01, "dB");
+    GetParam(kOutputGain)->InitDouble("Output gain", 0., -12., 12., 0.01, "dB");
+  }
+
+  void OnParamChange(int paramIdx) override
+  {
+    IEffectBase::OnParamChange(paramIdx);
+    mParamChanges.push_back(paramIdx);
+    mLockHeldInParamChange = mLockHeldInParamChange && GetMutex().IsOwnedByCaller();
+  }
+
+  void BeginInformHostOfParamChange(int idx) override { mBegun.push_back(idx); }
+  void InformHostOfParamChange(int idx, double normalizedValue) override
+  {
+    mInformed.push_back({ idx, normalizedValue });
+  }
+  void EndInformHostOfParamChange(int idx) override { mEnded.push_back(idx); }
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return mTempo; }
+  void GetTimeSig(int* numerator, int* denominator) override
+  {
+    *numerator = 4;
+    *denominator = 4;
+  }
+  void ResizeGraphics(int, int) override {}
+  void HostSpecificInit() override {}
+  bool SendMidiMsg(IMidiMsg* msg) override
+  {
+    mSentMidi.push_back(*msg);
+    return false;
+  }
+  bool SendMidiMsgs(BASE_TypedBuf<IMidiMsg>*) override { return true; }
+
+  // The current values of every parameter.
+  std::vector<double> Values() const
+  {
+    std::vector<double> v;
+    for (int i = 0; i < NParams(); ++i) {
+      v.push_back(GetParam(i)->Value());
+    }
+    return v;
+  }
+
+  std::vector<int> mParamChanges;
+  bool mLockHeldInParamChange = true;
+  std::vector<int> mBegun;
+  std::vector<std::pair<int, double>> mInformed;
+  std::vector<int> mEnded;
+  std::vector<IMidiMsg> mSentMidi;
+  double mTempo = 120.0;
+};
