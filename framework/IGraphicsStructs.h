@@ -83,14 +83,14 @@ const IColor DEFAULT_TEXT_COLOR(255, 0, 0, 0);
 #define FONT_LEN 32
 
 // Stored with a text style; no drawing interprets it.
-enum EStyle
+enum EStyle : int
 {
   kStyleNormal = 0,
   kStyleBold = 1,
   kStyleItalic = 2
 };
 
-enum EAlign
+enum EAlign : int
 {
   kAlignLeft = 0,
   kAlignCenter = 1,
@@ -129,8 +129,9 @@ struct IBitmap
   int FrameHeight() const { return N > 1 ? H / N : H; }
 };
 
-// How a drawing operation combines its source with the surface.
-enum EBlendMethod
+// How a drawing operation combines its source with the surface. A 32-bit value; any
+// value not listed behaves as kBlendNormal.
+enum EBlendMethod : int
 {
   kBlendNormal = 0,  // copy, honouring the source's alpha
   kBlendReplace = 1, // copy, ignoring the source's alpha
@@ -162,8 +163,9 @@ struct IMouseMod
   IMouseMod(bool l, bool r = false, bool s = false, bool c = false, bool a = false) : L(l), R(r), S(s), C(c), A(a) {}
 };
 
-// The axis along which knobs, faders and radio buttons move.
-enum EDirection
+// The axis along which knobs, faders and radio buttons move; any value other than
+// kHorizontal counts as vertical.
+enum EDirection : int
 {
   kVertical = 0,
   kHorizontal = 1
