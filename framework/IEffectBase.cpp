@@ -20,6 +20,13 @@ void CopyName(char* field, const char* name)
   snprintf(field, IEffectBase::kNameBytes, "%s", name ? name : "");
 }
 
+void ClearScratch(BASE_TypedBuf<double>& buf)
+{
+  if (buf.GetSize() > 0) {
+    memset(buf.Get(), 0, static_cast<size_t>(buf.GetSize()) * sizeof(double));
+  }
+}
+
 // Last channel index used by a range of n channels from idx among count records.
 int RangeEnd(int idx, int n, int count)
 {
@@ -196,19 +203,24 @@ void IEffectBase::SetBlockSize(int blockSize)
   if (blockSize == mBlockSize || blockSize < 0) {
     return;
   }
+  // When memory runs out the block size becomes what every scratch buffer can hold, so
+  // that no block the host is allowed to send overruns one.
+  int achieved = blockSize;
   for (int i = 0, n = NInChannels(); i < n; ++i) {
-    InChannel* channel = mInChannels.Get(i);
-    channel->mScratchBuf.Resize(blockSize);
-    memset(channel->mScratchBuf.Get(), 0, channel->mScratchBuf.GetSize() * sizeof(double));
+    BASE_TypedBuf<double>& scratch = mInChannels.Get(i)->mScratchBuf;
+    scratch.Resize(blockSize);
+    ClearScratch(scratch);
+    achieved = scratch.GetSize() < achieved ? scratch.GetSize() : achieved;
   }
   for (int i = 0, n = NOutChannels(); i < n; ++i) {
-    OutChannel* channel = mOutChannels.Get(i);
-    channel->mScratchBuf.Resize(blockSize);
-    memset(channel->mScratchBuf.Get(), 0, channel->mScratchBuf.GetSize() * sizeof(double));
+    BASE_TypedBuf<double>& scratch = mOutChannels.Get(i)->mScratchBuf;
+    scratch.Resize(blockSize);
+    ClearScratch(scratch);
+    achieved = scratch.GetSize() < achieved ? scratch.GetSize() : achieved;
   }
   // The scratch buffers may have moved; slots that pointed at them must follow.
   RepointUnconnectedChannels();
-  mBlockSize = blockSize;
+  mBlockSize = achieved;
 }
 
 void IEffectBase::RepointUnconnectedChannels()
@@ -304,7 +316,7 @@ void IEffectBase::SetInputChannelConnections(int idx, int n, bool connected)
     channel->mConnected = connected;
     if (!connected) {
       // Its scratch buffer may still hold converted input; an unconnected input is silent.
-      memset(channel->mScratchBuf.Get(), 0, channel->mScratchBuf.GetSize() * sizeof(double));
+      ClearScratch(channel->mScratchBuf);
       *channel->mSrc = channel->mScratchBuf.Get();
     }
   }

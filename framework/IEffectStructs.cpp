@@ -28,7 +28,7 @@ void IMidiMsg::MakePitchWheelMsg(double value)
   mOffset = 0;
   // 14-bit wheel position centred on 8192; values beyond the range saturate.
   double scaled = value * 8192.0;
-  int i = scaled >= 16384.0 ? 16384 : scaled <= -16384.0 ? -16384 : static_cast<int>(scaled);
+  int i = scaled >= 16384.0 ? 16384 : (scaled > -16384.0 ? static_cast<int>(scaled) : -16384);
   i += 8192;
   i = i < 0 ? 0 : i > 16383 ? 16383 : i;
   mData1 = static_cast<unsigned char>(i & 127);
@@ -40,7 +40,10 @@ void IMidiMsg::MakeControlChangeMsg(int index, double value)
   mStatus = kControlChange << 4;
   mOffset = 0;
   mData1 = static_cast<unsigned char>(index);
-  mData2 = static_cast<unsigned char>(static_cast<int>(value * 127.0));
+  // value * 127 truncated; values beyond [0, 1] saturate instead of wrapping.
+  double scaled = value * 127.0;
+  int i = scaled >= 127.0 ? 127 : (scaled > 0.0 ? static_cast<int>(scaled) : 0);
+  mData2 = static_cast<unsigned char>(i);
 }
 
 IMidiMsg::EStatusMsg IMidiMsg::StatusMsg() const

@@ -33,3 +33,26 @@ void* BASE_PtrListBase::RemoveAt(int idx)
   mBuf.Resize((n - 1) * static_cast<int>(sizeof(void*)), false);
   return p;
 }
+
+bool BASE_PtrListBase::InsertAt(int idx, void* p)
+{
+  int n = GetSize();
+  if (!Append(p)) {
+    return false;
+  }
+  idx = idx < 0 ? 0 : (idx > n ? n : idx);
+  void** items = Items();
+  std::memmove(items + idx + 1, items + idx, static_cast<size_t>(n - idx) * sizeof(void*));
+  items[idx] = p;
+  return true;
+}
+
+int BASE_PtrListBase::IndexOf(const void* p) const
+{
+  for (int i = 0, n = GetSize(); i < n; ++i) {
+    if (Items()[i] == p) {
+      return i;
+    }
+  }
+  return -1;
+}

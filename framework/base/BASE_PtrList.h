@@ -17,6 +17,10 @@ protected:
   bool Append(void* p);
   // Removes entry idx and returns it; null for an index outside the list.
   void* RemoveAt(int idx);
+  // Inserts p before entry idx (limited to [0, size]); false when memory ran out.
+  bool InsertAt(int idx, void* p);
+  // Index of the first entry equal to p, -1 when there is none.
+  int IndexOf(const void* p) const;
 
 private:
   void** Items() const { return static_cast<void**>(mBuf.Get()); }
@@ -40,6 +44,13 @@ public:
 
   // Appends p and returns it; null when memory ran out (p is then not in the list).
   T* Add(T* p) { return Append(p) ? p : nullptr; }
+
+  // Inserts p before entry idx (an index outside the list appends or prepends); returns p,
+  // or null when memory ran out.
+  T* Insert(int idx, T* p) { return InsertAt(idx, p) ? p : nullptr; }
+
+  // Index of p in the list, -1 when it is not there.
+  int Find(const T* p) const { return IndexOf(p); }
 
   // Removes entry idx; with wantDelete the object is passed to deleteFunction, or deleted
   // when there is none. An index outside the list does nothing.

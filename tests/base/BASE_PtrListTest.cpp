@@ -86,6 +86,26 @@ TEST(BASE_PtrList, EmptyDeletesFromLastToFirstAndListStaysUsable)
   EXPECT_EQ(std::vector<int>({ 11, 10 }), gPassed);
 }
 
+TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
+{
+  Tracked a(1), b(2), c(3), d(4);
+  BASE_PtrList<Tracked> list;
+  list.Insert(5, &b);   // past the end: appended
+  list.Insert(0, &a);
+  list.Insert(-3, &d);  // before the start: prepended
+  list.Insert(2, &c);
+  ASSERT_EQ(4, list.GetSize());
+  EXPECT_EQ(&d, list.Get(0));
+  EXPECT_EQ(&a, list.Get(1));
+  EXPECT_EQ(&c, list.Get(2));
+  EXPECT_EQ(&b, list.Get(3));
+  EXPECT_EQ(2, list.Find(&c));
+  list.Delete(2);
+  EXPECT_EQ(-1, list.Find(&c));
+  EXPECT_EQ(2, list.Find(&b));
+  list.Empty();
+}
+
 TEST(BASE_PtrList, AddThatCannotGrowReturnsNullAndKeepsTheList)
 {
   BASE_PtrList<Tracked> list;

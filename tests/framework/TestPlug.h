@@ -143,12 +143,12 @@ public:
     mLockHeldInParamChange = mLockHeldInParamChange && GetMutex().IsOwnedByCaller();
   }
 
-  void BeginInformHostOfParamChange(int idx) override { mBegun.push_back(idx); }
+  void BeginInformHostOfParamChange(int) override {}
   void InformHostOfParamChange(int idx, double normalizedValue) override
   {
     mInformed.push_back({ idx, normalizedValue });
   }
-  void EndInformHostOfParamChange(int idx) override { mEnded.push_back(idx); }
+  void EndInformHostOfParamChange(int) override {}
   int GetSamplePos() override { return 0; }
   double GetTempo() override { return mTempo; }
   void GetTimeSig(int* numerator, int* denominator) override
@@ -177,9 +177,7 @@ public:
 
   std::vector<int> mParamChanges;
   bool mLockHeldInParamChange = true;
-  std::vector<int> mBegun;
   std::vector<std::pair<int, double>> mInformed;
-  std::vector<int> mEnded;
   std::vector<IMidiMsg> mSentMidi;
   double mTempo = 120.0;
 };

@@ -1,0 +1,91 @@
+#include "Hosts.h"
+#include "TestPlug.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(Hosts, LookUpIsCaseInsensitiveAndTheTableOrderDecides)
+{
+  EXPECT_EQ(21, LookUpHost("Logic Pro"));
+  EXPECT_EQ(9, LookUpHost("My Live Rig"));
+  EXPECT_EQ(0, LookUpHost(""));
+  EXPECT_EQ(0, LookUpHost(nullptr));
+  EXPECT_EQ(1, LookUpHost("ReaperLive"));
+  EXPECT_EQ(3, LookUpHost("com.example.CUBASE.nuendo"));
+  EXPECT_EQ(14, LookUpHost("com.apple.audio.AULab"));
+  EXPECT_EQ(22, LookUpHost("Digital Performer"));
+  EXPECT_EQ(0, LookUpHost("com.example.unknownhost"));
+  const char* texts[] = { "cubase", "reaper", "nuendo", "cakewalk", "samplitude", "fruity",
+                          "live", "melodyne", "vstmanlib", "aulab", "forte", "chainer",
+                          "audition", "orion", "sawstudio", "logic", "digital" };
+  const int codes[] = { 3, 1, 4, 5, 8, 7, 9, 12, 13, 14, 15, 16, 17, 18, 20, 21, 22 };
+  for (int i = 0; i < 17; ++i) {
+    EXPECT_EQ(codes[i], LookUpHost(texts[i])) << texts[i];
+    // A later text in the same name never wins over an earlier one.
+    for (int j = i + 1; j < 17; ++j) {
+      std::string both = std::string(texts[j]) + "." + texts[i];
+      EXPECT_EQ(codes[i], LookUpHost(both.c_str())) << both;
+    }
+  }
+
+  // Only the first 255 characters are searched.
+  std::string padded(255, '.');
+  EXPECT_EQ(0, LookUpHost((padded + "logic").c_str()));
+  EXPECT_EQ(21, LookUpHost((padded.substr(5) + "logic").c_str()));
+}
+
+TEST(Hosts, VersionsUnpackToDecimalAndText)
+{
+  EXPECT_EQ(10101, GetDecimalVersion(0x10101));
+  char text[32];
+  GetVersionStr(0x10101, text);
+  EXPECT_STREQ("v1.01", text);
+  GetVersionStr(0x20A05, text);
+  EXPECT_STREQ("v2.10", text);
+  EXPECT_EQ(21005, GetDecimalVersion(0x20A05));
+  int major, minor, patch;
+  GetVersionParts(static_cast<int>(0xFFFF0102u), &major, &minor, &patch);
+  EXPECT_EQ(65535, major);  // read without sign
+  EXPECT_EQ(1, minor);
+  EXPECT_EQ(2, patch);
+}
+
+namespace {
+
+// Identifies the host on first use, as a host adapter does.
+class IdentifyingPlug : public TestPlug
+{
+public:
+  int GetHost() override
+  {
+    int host = TestPlug::GetHost();
+    if (host == kHostUninit) {
+      ++mLookUps;
+      SetHost("com.example.Logic", 0x30201);
+      host = TestPlug::GetHost();
+    }
+    return host;
+  }
+  int mLookUps = 0;
+};
+
+} // namespace
+
+TEST(Hosts, HostVersionIdentifiesTheHostFirst)
+{
+  TestPlug plug;
+  EXPECT_EQ(kHostUninit, plug.GetHost());
+  plug.SetHost("no such host", 0x10203);
+  EXPECT_EQ(kHostUnknown, plug.GetHost());
+  EXPECT_EQ(0x10203, plug.GetHostVersion(false));
+  EXPECT_EQ(10203, plug.GetHostVersion(true));
+  char text[32];
+  plug.GetHostVersionStr(text);
+  EXPECT_STREQ("v1.02", text);
+
+  IdentifyingPlug identifying;
+  EXPECT_EQ(30201, identifying.GetHostVersion(true));
+  EXPECT_EQ(21, identifying.GetHost());
+  EXPECT_EQ(1, identifying.mLookUps);
+}
