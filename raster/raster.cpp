@@ -8,22 +8,6 @@
 
 namespace {
 
-// Calls fn with a null pointer of the combine class of a fill or single pixel for a blend
-// mode (0 to 5); false when the blend mode draws nothing.
-template <class Fn>
-bool DispatchSolidMode(int blend, Fn&& fn)
-{
-  switch (blend) {
-    case 0: fn(static_cast<_RAS_CombinePixelsCopyNoClamp*>(nullptr)); return true;
-    case 1: fn(static_cast<_RAS_CombinePixelsAdd*>(nullptr)); return true;
-    case 2: fn(static_cast<_RAS_CombinePixelsColorDodge*>(nullptr)); return true;
-    case 3: fn(static_cast<_RAS_CombinePixelsMulNoClamp*>(nullptr)); return true;
-    case 4: fn(static_cast<_RAS_CombinePixelsOverlay*>(nullptr)); return true;
-    case 5: fn(static_cast<_RAS_CombinePixelsHSVAdjust*>(nullptr)); return true;
-    default: return false;
-  }
-}
-
 // Applies op to every pixel word of the rectangle.
 template <class Op>
 void ForEachWord(const _RAS_Rows& rows, int x, int y, int w, int h, Op op)
@@ -181,7 +165,7 @@ void RAS_FillRect(RAS_IBitmap* dest, int x, int y, int w, int h, RAS_pixel color
   const int ix = static_cast<int>(cx), iy = static_cast<int>(cy), iw = static_cast<int>(cw), ih = static_cast<int>(ch);
   const int blend = mode & RAS_MODE_BLEND_MASK;
   if (blend == 0 && FillWords(rows, ix, iy, iw, ih, color, weight)) return;
-  DispatchSolidMode(blend, [&](auto* tag) {
+  _RAS_DispatchSolidMode(blend, [&](auto* tag) {
     using Combine = std::remove_pointer_t<decltype(tag)>;
     _RAS_Template_Blit1::solidBlit<Combine>(rows, ix, iy, iw, ih, RAS_GETR(color), RAS_GETG(color), RAS_GETB(color),
                                             weight, weight);
@@ -220,8 +204,8 @@ void RAS_PutPixel(RAS_IBitmap* dest, int x, int y, RAS_pixel color, float alpha,
   if (weight == 0) return;
   const int blend = mode & RAS_MODE_BLEND_MASK;
   if (blend == 0 && FillWords(rows, x, y, 1, 1, color, weight)) return;
-  unsigned char* p = reinterpret_cast<unsigned char*>(rows.row(y) + x);
-  DispatchSolidMode(blend, [&](auto* tag) {
+  RAS_pixel* p = rows.row(y) + x;
+  _RAS_DispatchSolidMode(blend, [&](auto* tag) {
     using Combine = std::remove_pointer_t<decltype(tag)>;
     _RAS_DoPixWord<Combine>(p, color, weight);
   });

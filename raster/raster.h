@@ -8,9 +8,10 @@
 // The mode word: blend mode in bits 0 to 7 (0 copy, 1 add, 2 colour dodge, 3 multiply,
 // 4 overlay, 5 HSV adjust; 0xF0..0xFF channel copy in plain blits), filter in bits 8 to
 // 15 (1 = bilinear), bit 16 (0x10000) use of source alpha. Alpha 0..1 becomes a weight out
-// of 256. The routines keep no state: concurrent calls are safe on different destinations.
-// They may be called from any thread that owns the bitmaps; they never allocate except
-// when a bitmap is blitted onto itself (a snapshot of the source is taken).
+// of 256 (values outside are limited to 0..256).
+// Threads: the editor calls these on the user-interface thread while it draws; any thread
+// may call them on bitmaps it alone writes, since they keep no state. They take no lock and
+// allocate nothing, except a snapshot of the source when a bitmap is blitted onto itself.
 
 #ifndef RAS_RECT_DEFINED
 #define RAS_RECT_DEFINED

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // The per-pixel loops of the blits and fills. Each family is instantiated once per combine
 // class (or, for the rotation walk, once per doPix function), so the per-pixel operation is
@@ -46,11 +47,34 @@ static inline bool _RAS_GetRows(RAS_IBitmap* bm, _RAS_Rows* rows)
 // One byte of a pixel word (0 alpha, 1 red, 2 green, 3 blue on the little-endian target).
 static inline unsigned int _RAS_Byte(RAS_pixel p, int i) { return (p >> (8 * i)) & 0xFF; }
 
-// Combines a pixel word into dest through a combine class.
+// Combines a pixel word into dest through a combine class. Copy with source alpha at full
+// weight, the editor's most common blit, handles its transparent and opaque pixels as words.
 template <class Combine>
-static inline void _RAS_DoPixWord(unsigned char* dest, RAS_pixel s, int alpha)
+static inline void _RAS_DoPixWord(RAS_pixel* dest, RAS_pixel s, int alpha)
 {
-  Combine::doPix(dest, RAS_GETR(s), RAS_GETG(s), RAS_GETB(s), RAS_GETA(s), alpha);
+  if (std::is_same<Combine, _RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::value) {
+    const RAS_pixel a = s & 0xFF;
+    if (a == 0) return;
+    if (a == 255) {
+      *dest = s;
+      return;
+    }
+  }
+  Combine::doPix(reinterpret_cast<unsigned char*>(dest), RAS_GETR(s), RAS_GETG(s), RAS_GETB(s), RAS_GETA(s), alpha);
+}
+
+// Bytes 0 and 2 (shift 0) or 1 and 3 (shift 8) of a pixel in two 32-bit lanes, so that one
+// 64-bit multiplication weighs two channels at once (a weighted sum stays below 2^24).
+static inline uint64_t _RAS_Lanes(RAS_pixel p, int shift)
+{
+  const uint64_t v = (p >> shift) & 0x00FF00FFu;
+  return (v & 0xFF) | ((v & 0x00FF0000u) << 16);
+}
+
+static inline RAS_pixel _RAS_Unlanes(uint64_t even, uint64_t odd)
+{
+  return static_cast<RAS_pixel>(((even >> 16) & 0xFF) | ((even >> 32) & 0xFF0000) | ((odd >> 8) & 0xFF00) |
+                                ((odd >> 24) & 0xFF000000u));
 }
 
 // Bilinear mix of four pixels with 16-bit fractions fx, fy: p = fx * fy >> 16, weights
@@ -58,28 +82,24 @@ static inline void _RAS_DoPixWord(unsigned char* dest, RAS_pixel s, int alpha)
 static inline RAS_pixel __RAS_BilinearFilterI(RAS_pixel p00, RAS_pixel p10, RAS_pixel p01, RAS_pixel p11, int fx,
                                               int fy)
 {
-  const unsigned int p = static_cast<unsigned int>((static_cast<uint64_t>(fx) * static_cast<uint64_t>(fy)) >> 16);
-  const unsigned int w00 = 65536u - fx - fy + p;
-  const unsigned int w10 = fx - p;
-  const unsigned int w01 = fy - p;
-  const unsigned int w11 = p;
-  RAS_pixel out = 0;
-  for (int i = 0; i < 4; ++i) {
-    const unsigned int c = (_RAS_Byte(p00, i) * w00 + _RAS_Byte(p10, i) * w10 + _RAS_Byte(p01, i) * w01 +
-                            _RAS_Byte(p11, i) * w11) / 65536u;
-    out |= c << (8 * i);
-  }
-  return out;
+  const uint64_t p = (static_cast<uint64_t>(fx) * static_cast<uint64_t>(fy)) >> 16;
+  const uint64_t w00 = 65536 + p - static_cast<uint64_t>(fx) - static_cast<uint64_t>(fy);
+  const uint64_t w10 = static_cast<uint64_t>(fx) - p;
+  const uint64_t w01 = static_cast<uint64_t>(fy) - p;
+  const uint64_t w11 = p;
+  const uint64_t even = _RAS_Lanes(p00, 0) * w00 + _RAS_Lanes(p10, 0) * w10 + _RAS_Lanes(p01, 0) * w01 +
+                        _RAS_Lanes(p11, 0) * w11;
+  const uint64_t odd = _RAS_Lanes(p00, 8) * w00 + _RAS_Lanes(p10, 8) * w10 + _RAS_Lanes(p01, 8) * w01 +
+                       _RAS_Lanes(p11, 8) * w11;
+  return _RAS_Unlanes(even, odd);
 }
 
 // Linear mix of two pixels with a 16-bit fraction f: weights 65536 - f and f.
 static inline RAS_pixel __RAS_LinearFilterI(RAS_pixel p0, RAS_pixel p1, int f)
 {
-  const unsigned int w0 = 65536u - f;
-  const unsigned int w1 = f;
-  RAS_pixel out = 0;
-  for (int i = 0; i < 4; ++i) out |= ((_RAS_Byte(p0, i) * w0 + _RAS_Byte(p1, i) * w1) / 65536u) << (8 * i);
-  return out;
+  const uint64_t w0 = 65536 - static_cast<uint64_t>(f);
+  const uint64_t w1 = static_cast<uint64_t>(f);
+  return _RAS_Unlanes(_RAS_Lanes(p0, 0) * w0 + _RAS_Lanes(p1, 0) * w1, _RAS_Lanes(p0, 8) * w0 + _RAS_Lanes(p1, 8) * w1);
 }
 
 // Source pixel index of a 16.16 position (division truncating toward zero) and its
@@ -134,6 +154,36 @@ public:
   }
 };
 
+// Calls fn with a null pointer of the combine class that fills and single pixels use for a
+// blend mode (mode & 0xFF, 0 to 5); false when the blend mode draws nothing.
+template <class Fn>
+static inline bool _RAS_DispatchSolidMode(int blend, Fn&& fn)
+{
+  switch (blend) {
+    case 0: fn(static_cast<_RAS_CombinePixelsCopyNoClamp*>(nullptr)); return true;
+    case 1: fn(static_cast<_RAS_CombinePixelsAdd*>(nullptr)); return true;
+    case 2: fn(static_cast<_RAS_CombinePixelsColorDodge*>(nullptr)); return true;
+    case 3: fn(static_cast<_RAS_CombinePixelsMulNoClamp*>(nullptr)); return true;
+    case 4: fn(static_cast<_RAS_CombinePixelsOverlay*>(nullptr)); return true;
+    case 5: fn(static_cast<_RAS_CombinePixelsHSVAdjust*>(nullptr)); return true;
+    default: return false;
+  }
+}
+
+// Combine classes whose every result channel depends only on the same destination
+// channel (for a fixed source colour and weight): a fill can look their results up.
+template <class Combine>
+struct _RAS_IsChannelwise : std::false_type
+{
+};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsCopyClamp> : std::true_type {};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsCopyNoClamp> : std::true_type {};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsAdd> : std::true_type {};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsColorDodge> : std::true_type {};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsMulClamp> : std::true_type {};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsMulNoClamp> : std::true_type {};
+template <> struct _RAS_IsChannelwise<_RAS_CombinePixelsOverlay> : std::true_type {};
+
 // Fills with one colour.
 class _RAS_Template_Blit1
 {
@@ -141,6 +191,26 @@ public:
   template <class Combine>
   static void solidBlit(const _RAS_Rows& dst, int x, int y, int w, int h, int r, int g, int b, int a, int alpha)
   {
+    if (_RAS_IsChannelwise<Combine>::value && static_cast<int64_t>(w) * h >= 1024) {
+      // the result of each channel value, worked out once by the class itself
+      unsigned char table[4][256];
+      for (int v = 0; v < 256; ++v) {
+        unsigned char px[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v),
+                               static_cast<unsigned char>(v), static_cast<unsigned char>(v)};
+        Combine::doPix(px, r, g, b, a, alpha);
+        for (int c = 0; c < 4; ++c) table[c][v] = px[c];
+      }
+      for (int j = 0; j < h; ++j) {
+        unsigned char* d = reinterpret_cast<unsigned char*>(dst.row(y + j) + x);
+        for (int i = 0; i < w; ++i, d += 4) {
+          d[0] = table[0][d[0]];
+          d[1] = table[1][d[1]];
+          d[2] = table[2][d[2]];
+          d[3] = table[3][d[3]];
+        }
+      }
+      return;
+    }
     for (int j = 0; j < h; ++j) {
       unsigned char* d = reinterpret_cast<unsigned char*>(dst.row(y + j) + x);
       for (int i = 0; i < w; ++i, d += 4) Combine::doPix(d, r, g, b, a, alpha);
@@ -158,9 +228,9 @@ public:
                    int alpha)
   {
     for (int j = 0; j < h; ++j) {
-      unsigned char* d = reinterpret_cast<unsigned char*>(dst.row(dy + j) + dx);
+      RAS_pixel* d = dst.row(dy + j) + dx;
       const RAS_pixel* s = src.row(sy + j) + sx;
-      for (int i = 0; i < w; ++i, d += 4) _RAS_DoPixWord<Combine>(d, s[i], alpha);
+      for (int i = 0; i < w; ++i) _RAS_DoPixWord<Combine>(d + i, s[i], alpha);
     }
   }
 
@@ -175,16 +245,16 @@ public:
       if (iy < 0 || iy >= walk.cliph) continue;
       const int fy = _RAS_FixedFrac(py);
       const RAS_pixel* srow = src.row(static_cast<int>(iy));
-      unsigned char* d = reinterpret_cast<unsigned char*>(dst.row(walk.dy + j) + walk.dx);
+      RAS_pixel* d = dst.row(walk.dy + j) + walk.dx;
       int64_t px = walk.sx;
-      for (int i = 0; i < walk.w; ++i, px += walk.xstep, d += 4) {
+      for (int i = 0; i < walk.w; ++i, px += walk.xstep) {
         const int64_t ix = _RAS_FixedIndex(px);
         if (ix < 0 || ix >= walk.clipw) continue;
         const RAS_pixel s =
             kBilinear ? _RAS_SampleBilinear(src, static_cast<int>(ix), static_cast<int>(iy), _RAS_FixedFrac(px), fy,
                                             walk.clipw, walk.cliph)
                       : srow[ix];
-        _RAS_DoPixWord<Combine>(d, s, alpha);
+        _RAS_DoPixWord<Combine>(d + i, s, alpha);
       }
     }
   }

@@ -65,15 +65,13 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
 
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   int64_t dx = dstx, dy = dsty, w = dstw, h = dsth;
-  const bool mirrorX = w < 0;
-  const bool mirrorY = h < 0;
-  if (mirrorX) {
+  if (w < 0) {
     w = -w;
     dx -= w;
     sx += sw;
     sw = -sw;
   }
-  if (mirrorY) {
+  if (h < 0) {
     h = -h;
     dy -= h;
     sy += sh;
@@ -87,10 +85,11 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
   const int cliph = ClipEdge(sy + (sh > 0 ? sh : 0.0), src->getHeight());
   if (clipw <= 0 || cliph <= 0) return;
 
-  // A mirrored axis starts one step in, so that its first pixel reads the last source
-  // pixel and the result is the exact mirror image of the unmirrored blit.
-  if (mirrorX) sx += xstep;
-  if (mirrorY) sy += ystep;
+  // A mirrored axis (negative step, from a negative source or destination size) starts one
+  // step in, so that its first pixel reads the last source pixel of the rectangle and the
+  // result is the exact mirror image of the unmirrored blit.
+  if (xstep < 0) sx += xstep;
+  if (ystep < 0) sy += ystep;
 
   if (dx < 0) {
     sx += static_cast<double>(-dx) * xstep;
@@ -179,15 +178,13 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
 
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   int64_t dx = dstx, dy = dsty, w = dstw, h = dsth;
-  const bool mirrorX = w < 0;
-  const bool mirrorY = h < 0;
-  if (mirrorX) {
+  if (w < 0) {
     w = -w;
     dx -= w;
     sx += sw;
     sw = -sw;
   }
-  if (mirrorY) {
+  if (h < 0) {
     h = -h;
     dy -= h;
     sy += sh;
@@ -205,11 +202,11 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   double px = sx - ((c * xs * wd + s * xs * hd - sw) / 2 - rotxcent);
   double py = sy - ((c * ys * hd - s * ys * wd - sh) / 2 - rotycent);
   // a mirrored axis starts one step in (see RAS_ScaledBlit)
-  if (mirrorX) {
+  if (xs < 0) {
     px += colx;
     py += coly;
   }
-  if (mirrorY) {
+  if (ys < 0) {
     px += rowx;
     py += rowy;
   }
