@@ -9,6 +9,8 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// arc pieces shorter than this (radians) are rounding, not drawing
+constexpr double kSliver = 1e-5;
 
 // Coverage masks of the smallest circles, (2r + 1) pixels square, centred on the mask.
 // Antialiased: a ring about one pixel wide; not antialiased: a single-pixel outline.
@@ -204,8 +206,9 @@ public:
       const double pieceLo = std::max(lo, k * kPi);
       const double pieceHi = std::min(hi, (k + 1) * kPi);
       if (pieceLo > pieceHi) break;
-      // a piece of no length is drawn only when the whole arc has none
-      if (pieceLo == pieceHi && lo != hi) continue;
+      // a sliver (single-precision angles overshoot pi by about 1e-7) is drawn only when
+      // the whole arc is no longer
+      if (pieceHi - pieceLo < kSliver && hi - lo >= kSliver) continue;
       const bool right = std::fmod(std::fabs(k), 2.0) == 0.0;
       const double yLo = rowAt(cy, r, pieceLo);
       const double yHi = rowAt(cy, r, pieceHi);
@@ -219,7 +222,7 @@ public:
         DrawClippedCircleAA(cx, cy, r);
       else
         DrawClippedCircle(cx, cy, r);
-      if (lo == hi) break;
+      if (hi - lo < kSliver) break;
     }
   }
 
