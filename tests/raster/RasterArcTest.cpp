@@ -154,6 +154,9 @@ TEST(RAS_Circle, NothingIsDrawnForEmptyInput)
   RAS_Circle(&bm, 5, 5, 100.0f, kWhite, 1.0f, 0, true);  // encloses the bitmap
   RAS_Circle(nullptr, 5, 5, 3.3f, kWhite, 1.0f, 0, false);
   RAS_Circle(&bm, 5, 5, 4.0f, kWhite, 1.0f, 9, true);  // cached radius, unknown mode
+  RAS_Circle(&bm, 3e9f, -3e9f, 4.0f, kWhite, 1.0f, 0, true);
+  RAS_Arc(&bm, 5, 5, 3e30f, 0.0f, 1.0f, kWhite, 1.0f, 0, true);
+  RAS_Arc(&bm, 5, 5, 3.0f, 0.0f, INFINITY, kWhite, 1.0f, 0, true);
   EXPECT_EQ(0, bm.countNot(5));
 }
 

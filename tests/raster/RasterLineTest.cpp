@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <random>
 
@@ -217,6 +218,12 @@ TEST(RAS_Line, LinesAreClippedToTheEdgePixels)
   TestBitmap tall(3, 3);
   RAS_Line(&tall, 1, -100, 1, 100, kRed, 0.3f, 1, false);
   EXPECT_EQ(3, tall.countNot(0));
+
+  // the extremes of int, also mirrored for a flipped bitmap, neither overflow nor escape
+  TestBitmap huge(4, 4, 0, true);
+  RAS_Line(&huge, INT_MIN, INT_MIN, INT_MAX, INT_MAX, kRed, 1.0f, 0, true);
+  RAS_Line(&huge, INT_MAX, INT_MIN, INT_MIN, INT_MAX, kRed, 0.5f, 3, false);
+  EXPECT_NE(0, huge.countNot(0));
 }
 
 TEST(RAS_Line, FlippedBitmapIsDrawnWithRowZeroAtTheTop)
