@@ -80,7 +80,7 @@ bool saveJpeg(const std::string& path, int w, int h, int components, const Bytes
   cinfo.image_width = w;
   cinfo.image_height = h;
   cinfo.input_components = components;
-  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, 100, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
@@ -314,6 +314,13 @@ TEST(RAS_LoadJPG, ColourLoadsOpaqueAndBrokenFilesGiveNull)
   EXPECT_NEAR(200, RAS_GETR(p), 2);
   EXPECT_NEAR(100, RAS_GETG(p), 2);
   EXPECT_NEAR(50, RAS_GETB(p), 2);
+
+  // four components (CMYK) are not converted: the rows load as zero
+  const std::string cmyk = scratch("cmyk.jpg");
+  ASSERT_TRUE(saveJpeg(cmyk, 8, 8, 4, Bytes(8 * 8 * 4, 90)));
+  TestBitmap four(8, 8, 0x12345678);
+  ASSERT_EQ(&four, RAS_LoadJPG(cmyk.c_str(), &four));
+  EXPECT_EQ(0, four.countNot(0));
 
   EXPECT_EQ(nullptr, RAS_LoadJPG(scratch("missing.jpg").c_str(), nullptr));
   const std::string junk = scratch("junk.jpg");
