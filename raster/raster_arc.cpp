@@ -9,6 +9,8 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// arc pieces shorter than this (radians) are rounding, not drawing
+constexpr double kSliver = 1e-5;
 
 // Coverage masks of the smallest circles, (2r + 1) pixels square, centred on the mask.
 // Antialiased: a ring about one pixel wide; not antialiased: a single-pixel outline.
@@ -130,6 +132,16 @@ inline long long pixelIndex(double v)
 
 inline bool isFinite(double v) { return std::isfinite(v); }
 
+// The row cy - r cos a of the point at angle a. Within 1/10000 of a pixel of a whole row
+// it is that row, so that angles given in single precision (pi / 2 is a little more than
+// a quarter turn) do not reach one row past the end of the arc.
+inline double rowAt(double cy, double r, double a)
+{
+  const double y = cy - r * std::cos(a);
+  const double whole = std::round(y);
+  return std::fabs(y - whole) < 1e-4 ? whole : y;
+}
+
 }  // namespace
 
 // Circle and arc outlines of one combine class. Points are the pixels containing the
@@ -194,57 +206,55 @@ public:
       const double pieceLo = std::max(lo, k * kPi);
       const double pieceHi = std::min(hi, (k + 1) * kPi);
       if (pieceLo > pieceHi) break;
-      // a piece of no length is drawn only when the whole arc has none
-      if (pieceLo == pieceHi && lo != hi) continue;
+      // a sliver (single-precision angles overshoot pi by about 1e-7) is drawn only when
+      // the whole arc is no longer
+      if (pieceHi - pieceLo < kSliver && hi - lo >= kSliver) continue;
       const bool right = std::fmod(std::fabs(k), 2.0) == 0.0;
+      const double yLo = rowAt(cy, r, pieceLo);
+      const double yHi = rowAt(cy, r, pieceHi);
       if (right) {
-        setClip(std::max(cx, 0.0), std::max(cy - r * std::cos(pieceLo), 0.0), mWidth,
-                std::min(cy - r * std::cos(pieceHi) + 1, static_cast<double>(mHeight)));
+        setClip(std::max(cx, 0.0), std::max(yLo, 0.0), mWidth, std::min(yHi + 1, static_cast<double>(mHeight)));
       } else {
-        setClip(0, std::max(cy - r * std::cos(pieceHi), 0.0), std::min(cx, static_cast<double>(mWidth)),
-                std::min(cy - r * std::cos(pieceLo) + 1, static_cast<double>(mHeight)));
+        setClip(0, std::max(yHi, 0.0), std::min(cx, static_cast<double>(mWidth)),
+                std::min(yLo + 1, static_cast<double>(mHeight)));
       }
       if (aa)
         DrawClippedCircleAA(cx, cy, r);
       else
         DrawClippedCircle(cx, cy, r);
-      if (lo == hi) break;
+      if (hi - lo < kSliver) break;
     }
   }
 
 private:
   template <bool kClip>
-  void pt(double x, double y, int weight)
+  void pt(long long px, long long py, int weight)
   {
-    const long long px = pixelIndex(x);
-    const long long py = pixelIndex(y);
     if (kClip && !(px >= mClipL && px < mClipR && py >= mClipT && py < mClipB)) return;
     _RAS_ShapePlot<T>(mBits + py * mSpan + px, mColour, weight);
   }
 
-  // The points (±dx, ±dy) and (±dy, ±dx) about the centre, each pixel once: on an axis
-  // (dx = 0) and on a diagonal (dx = dy) the eight positions fall together in fours.
+  template <bool kClip>
+  void pt(double x, double y, int weight)
+  {
+    pt<kClip>(pixelIndex(x), pixelIndex(y), weight);
+  }
+
+  // The points (+-dx, +-dy) and (+-dy, +-dx) about the centre, each pixel once: on the
+  // axes and the diagonals several of the eight fall into one pixel.
   template <bool kClip>
   void octants(double cx, double cy, double dx, double dy, int weight)
   {
     if (!weight) return;
-    if (dx == 0) {
-      pt<kClip>(cx, cy + dy, weight);
-      if (dy == 0) return;
-      pt<kClip>(cx, cy - dy, weight);
-      pt<kClip>(cx + dy, cy, weight);
-      pt<kClip>(cx - dy, cy, weight);
-      return;
+    const long long xs[8] = {pixelIndex(cx + dx), pixelIndex(cx - dx), pixelIndex(cx + dx), pixelIndex(cx - dx),
+                             pixelIndex(cx + dy), pixelIndex(cx - dy), pixelIndex(cx + dy), pixelIndex(cx - dy)};
+    const long long ys[8] = {pixelIndex(cy + dy), pixelIndex(cy + dy), pixelIndex(cy - dy), pixelIndex(cy - dy),
+                             pixelIndex(cy + dx), pixelIndex(cy + dx), pixelIndex(cy - dx), pixelIndex(cy - dx)};
+    for (int i = 0; i < 8; ++i) {
+      bool seen = false;
+      for (int j = 0; j < i && !seen; ++j) seen = xs[j] == xs[i] && ys[j] == ys[i];
+      if (!seen) pt<kClip>(xs[i], ys[i], weight);
     }
-    pt<kClip>(cx + dx, cy + dy, weight);
-    pt<kClip>(cx - dx, cy + dy, weight);
-    pt<kClip>(cx + dx, cy - dy, weight);
-    pt<kClip>(cx - dx, cy - dy, weight);
-    if (dx == dy) return;
-    pt<kClip>(cx + dy, cy + dx, weight);
-    pt<kClip>(cx - dy, cy + dx, weight);
-    pt<kClip>(cx + dy, cy - dx, weight);
-    pt<kClip>(cx - dy, cy - dx, weight);
   }
 
   // p = (5 - 4r) / 4; x steps by one while x < y, y stepping down when p >= 0.
@@ -263,6 +273,8 @@ private:
         y -= 1;
         p += 2 * (x - y) + 1;
       }
+      // a step past the diagonal repeats the other octant's pixels
+      if (x > y) break;
       octants<kClip>(cx, cy, x, y, mAlpha);
     }
   }
