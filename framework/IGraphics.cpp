@@ -5,7 +5,6 @@
 #include "IParam.h"
 
 #include <cmath>
-#include <vector>
 
 IGraphics::IGraphics(IEffectBase* plug, int w, int h, int fps)
   : mPlug(plug), mWidth(w), mHeight(h), mFPS(fps < 1 ? 24 : fps)
@@ -34,16 +33,8 @@ void IGraphics::AttachBackground(int ID, const char* name)
 {
   IBitmap bg = LoadIBitmap(ID, name, 1);
   IControl* pBG = new IBitmapControl(mPlug, 0, 0, -1, &bg, kBlendReplace);
-  // The list has no insertion: take the controls out and put them back behind the background.
-  std::vector<IControl*> attached;
-  attached.reserve(static_cast<size_t>(mControls.GetSize()));
-  for (int i = 0; i < mControls.GetSize(); ++i) {
-    attached.push_back(mControls.Get(i));
-  }
-  mControls.Empty(false);
-  mControls.Add(pBG);
-  for (IControl* pControl : attached) {
-    mControls.Add(pControl);
+  if (!mControls.Insert(0, pBG)) {
+    delete pBG;
   }
 }
 
