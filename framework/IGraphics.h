@@ -99,7 +99,8 @@ public:
   virtual IBitmap ScaleBitmap(IBitmap* pSrc, int destW, int destH) = 0;
   virtual IBitmap CropBitmap(IBitmap* pSrc, IRECT* pR) = 0;
 
-  // Loads the image and inserts an unbound bitmap control showing it at (0, 0) at index 0.
+  // Loads the image and inserts an unbound bitmap control showing it at (0, 0) at index 0,
+  // moving every control attached before it up by one. While the editor is built.
   virtual void AttachBackground(int ID, const char* name);
 
   // Lines from (xi, yLo) to (xi, yHi) and from (xLo, yi) to (xHi, yi), both ends included.
@@ -118,7 +119,9 @@ public:
   // tests can observe what the plug-in object sends its editor.
   virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
 
-  // Appends the control, takes ownership and returns its index.
+  // Appends the control, takes ownership and returns its index (-1 when memory ran out;
+  // the control is then deleted). User-interface thread, while the editor is built: other
+  // threads read the list without a lock once the editor is attached to its plug-in.
   int AttachControl(IControl* pControl);
   IControl* GetControl(int idx) { return mControls.Get(idx); }
   int GetNControls() const { return mControls.GetSize(); }

@@ -347,6 +347,21 @@ TEST(IGraphics, ResizeDeletesTheControlsAndAsksThePluginForTheNewSize)
   EXPECT_EQ(ed->GetDrawBitmap()->getHeight(), 50);
 }
 
+TEST(IGraphics, WindowIsOpenWhileThePlatformHoldsOne)
+{
+  EditorPlug plug;
+  TestEditor* ed = new TestEditor(&plug, 10, 10);
+  plug.AttachGraphics(ed);
+  int view = 0;
+  EXPECT_FALSE(ed->WindowIsOpen());
+  EXPECT_EQ(ed->OpenWindow(&view, &view), nullptr);
+  EXPECT_FALSE(ed->WindowIsOpen());
+  ed->OpenWindow(&view);
+  EXPECT_TRUE(ed->WindowIsOpen());
+  ed->CloseWindow();
+  EXPECT_FALSE(ed->WindowIsOpen());
+}
+
 TEST(IGraphics, DirtyRectangleIsTheUnionOfTheDirtyControls)
 {
   ProbeEditor pe;
