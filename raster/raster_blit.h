@@ -230,7 +230,23 @@ public:
     for (int j = 0; j < h; ++j) {
       RAS_pixel* d = dst.row(dy + j) + dx;
       const RAS_pixel* s = src.row(sy + j) + sx;
-      for (int i = 0; i < w; ++i) _RAS_DoPixWord<Combine>(d + i, s[i], alpha);
+      int i = 0;
+      if (std::is_same<Combine, _RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::value) {
+        // images are mostly runs of transparent or opaque pixels: skip or copy four at once
+        for (; i + 4 <= w; i += 4) {
+          const RAS_pixel a0 = s[i] & 0xFF, a1 = s[i + 1] & 0xFF, a2 = s[i + 2] & 0xFF, a3 = s[i + 3] & 0xFF;
+          if ((a0 | a1 | a2 | a3) == 0) continue;
+          if ((a0 & a1 & a2 & a3) == 0xFF) {
+            d[i] = s[i];
+            d[i + 1] = s[i + 1];
+            d[i + 2] = s[i + 2];
+            d[i + 3] = s[i + 3];
+            continue;
+          }
+          for (int k = i; k < i + 4; ++k) _RAS_DoPixWord<Combine>(d + k, s[k], alpha);
+        }
+      }
+      for (; i < w; ++i) _RAS_DoPixWord<Combine>(d + i, s[i], alpha);
     }
   }
 
