@@ -27,7 +27,7 @@ protected:
     component = RegisterComponent(&cd, &TestUnitEntry, "Tests: view factory");
     ASSERT_NE(component, nullptr);
     ASSERT_EQ(OpenAComponent(component, &unit), noErr);
-    SetComponentInstanceStorage(unit, reinterpret_cast<Handle>(static_cast<IEffectBase*>(&set.plug)));
+    SetComponentInstanceStorage(unit, reinterpret_cast<Handle>(static_cast<IEffectAU*>(&plug)));
   }
   void TearDown() override
   {
@@ -42,7 +42,7 @@ protected:
   }
 
   NSAutoreleasePool pool;
-  RecordingEditorSet set;
+  MacTestAU plug;
   Component component = nullptr;
   ComponentInstance unit = nullptr;
 };
@@ -63,13 +63,13 @@ TEST_F(ViewFactory, HostFindsItByNameAndGetsTheEditorsViewToEmbed)
     ASSERT_NE(view, nullptr);
     window->contentView()->addSubview(view);
   }
-  EXPECT_EQ(set.editor->GetWindow(), view);
+  EXPECT_EQ(plug.editor->GetWindow(), view);
   // the size hint is not used: the editor's size
   EXPECT_TRUE(NSEqualRects(view->frame(), NSMakeRect(0, 0, 300, 253)));
   EXPECT_EQ(view->retainCount(), 2u);
   window->handleHostMouseButton(0, true, NSMakePoint(100.5, 200.5), 0, 1.0);
-  ASSERT_EQ(set.all->mEvents.size(), 1u);
-  EXPECT_EQ(set.all->mEvents[0].y, 53);
+  ASSERT_EQ(plug.all->mEvents.size(), 1u);
+  EXPECT_EQ(plug.all->mEvents[0].y, 53);
 
   // a second request closes the first view
   view->retain();
@@ -84,7 +84,7 @@ TEST_F(ViewFactory, HostFindsItByNameAndGetsTheEditorsViewToEmbed)
   view->release();
   // nobody embedded the second one: only its timer holds it
   EXPECT_EQ(second->retainCount(), 1u);
-  set.editor->CloseWindow();
+  plug.editor->CloseWindow();
   f->release();
   window->release();
 }
@@ -96,10 +96,10 @@ TEST_F(ViewFactory, NoPlugInOrNoEditorGivesNoView)
   EXPECT_EQ(f->uiViewForAudioUnit_withSize(nullptr, NSMakeSize(0, 0)), nullptr);
   SetComponentInstanceStorage(unit, nullptr);
   EXPECT_EQ(f->uiViewForAudioUnit_withSize(reinterpret_cast<AudioUnit>(unit), NSMakeSize(0, 0)), nullptr);
-  EditorPlug bare;
-  SetComponentInstanceStorage(unit, reinterpret_cast<Handle>(static_cast<IEffectBase*>(&bare)));
+  MacTestAU bare(false);
+  SetComponentInstanceStorage(unit, reinterpret_cast<Handle>(static_cast<IEffectAU*>(&bare)));
   EXPECT_EQ(f->uiViewForAudioUnit_withSize(reinterpret_cast<AudioUnit>(unit), NSMakeSize(0, 0)), nullptr);
-  EXPECT_FALSE(set.editor->WindowIsOpen());
+  EXPECT_FALSE(plug.editor->WindowIsOpen());
   f->release();
 }
 

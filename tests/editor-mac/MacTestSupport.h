@@ -116,3 +116,19 @@ struct RecordingEditorSet
   RecordingControl* all = nullptr;
   RecordingControl* small = nullptr;
 };
+
+#include "IEffectAU.h"
+
+// The class name of the test bundle's Cocoa view factory.
+extern const char* const kTestViewFactory;
+
+// An Audio Unit plug-in with a recording editor (300 x 253) made as a product makes its
+// own: an IGraphicsMac with the bundle identifier of its instance info. MakePlug of the
+// test programs makes one.
+class MacTestAU : public IEffectAU
+{
+public:
+  explicit MacTestAU(bool withEditor = true);
+  IGraphicsMac* editor = nullptr;
+  RecordingControl* all = nullptr;
+};
