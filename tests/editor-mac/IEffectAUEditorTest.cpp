@@ -170,3 +170,38 @@ TEST_F(AdapterEditor, CarbonViewOfAUnitWithoutEditorIsRefused)
   CloseComponent(bareUnit);
   DisposeWindow(window);
 }
+
+TEST_F(AdapterEditor, FactoryGivesNoViewWithoutPlugInOrEditor)
+{
+  AUCocoaUIBase* factory = AUCocoaUIBaseCreate(NSClassFromCString(kTestViewFactory));
+  ASSERT_NE(factory, nullptr);
+  EXPECT_EQ(factory->interfaceVersion(), 0u);
+  EXPECT_STREQ(factory->description()->UTF8String(), "Test Editor View");
+  EXPECT_EQ(factory->uiViewForAudioUnit_withSize(nullptr, NSMakeSize(0, 0)), nullptr);
+  IEffectAU* opened = reinterpret_cast<IEffectAU*>(GetComponentInstanceStorage(unit));
+  SetComponentInstanceStorage(unit, nullptr);
+  EXPECT_EQ(factory->uiViewForAudioUnit_withSize(reinterpret_cast<AudioUnit>(unit), NSMakeSize(0, 0)), nullptr);
+  MacTestAU bare(false);
+  SetComponentInstanceStorage(unit, reinterpret_cast<Handle>(static_cast<IEffectAU*>(&bare)));
+  EXPECT_EQ(factory->uiViewForAudioUnit_withSize(reinterpret_cast<AudioUnit>(unit), NSMakeSize(0, 0)), nullptr);
+  SetComponentInstanceStorage(unit, reinterpret_cast<Handle>(opened));
+  EXPECT_FALSE(plug->editor->WindowIsOpen());
+  factory->release();
+}
+
+TEST(ViewFactoryRegistration, LastsAsLongAsItsRegistrationObject)
+{
+  struct ScopedName
+  {
+    static const char* ClassName() { return "Scoped_Test_View"; }
+  };
+  {
+    IEffectAU_ViewFactoryRegistration reg("Scoped_Test_View", &IEffectAU_ViewFactoryMaker<ScopedName>::Make);
+    AUCocoaUIBase* factory = AUCocoaUIBaseCreate(NSClassFromCString("Scoped_Test_View"));
+    ASSERT_NE(factory, nullptr);
+    EXPECT_STREQ(factory->description()->UTF8String(), "Scoped Test View");
+    factory->release();
+  }
+  EXPECT_EQ(NSClassFromCString("Scoped_Test_View"), nullptr);
+  EXPECT_NE(NSClassFromCString(kTestViewFactory), nullptr);
+}
