@@ -51,14 +51,6 @@ double gainAt(const ZurAR& eq, double freq)
 
 TEST(ZurAR, NeutralSettingsPassFullScaleSineUnchanged)
 {
-  ZurAR eq = neutralSection(kSr);
-  EXPECT_EQ(eq.boostGain(), 1.0);
-  EXPECT_EQ(eq.attenGain(), 1.0);
-  EXPECT_EQ(eq.midB(), 0.0);
-  EXPECT_EQ(eq.hiShelfGain(), 1.0);
-  EXPECT_EQ(eq.highPassCoef(), 0.0);
-  EXPECT_EQ(eq.lowPassCoef(), 1.0);
-
   for (double freq : {20.0, 100.0, 832.0, 1000.0, 5000.0, 12000.0, 20000.0, 22000.0}) {
     ZurAR run = neutralSection(kSr);
     Runner step{run};
@@ -106,16 +98,6 @@ TEST(ZurAR, LowCornersFollowTheirTablesAndFrequencySets)
 
 TEST(ZurAR, LowBoostAndAttenuationMoveTheBandBelowTheirCorners)
 {
-  ZurAR boost = neutralSection(kSr);
-  boost.setLowShelv(6.0, 0.0, 1);
-  EXPECT_NEAR(gainAt(boost, 20.0), 2.0, 0.02);
-  EXPECT_NEAR(gainAt(boost, 10000.0), 1.0, 0.03);
-
-  ZurAR cut = neutralSection(kSr);
-  cut.setLowShelv(0.0, -12.0, 1);
-  EXPECT_NEAR(gainAt(cut, 20.0), 0.25, 0.01);
-  EXPECT_NEAR(gainAt(cut, 10000.0), 1.0, 0.03);
-
   // Full boost and full cut against ideal one-pole shelves at the corners each set gives.
   const double boostCorner[4] = {31.11667 - 15.56, 31.11667 + 2.0, 31.11667 + 37.29, 31.11667 + 66.28};
   const double cutCorner[4] = {305.39596 - 132.63, 305.39596, 305.39596 + 360.01, 305.39596 + 600.5};
@@ -150,19 +132,8 @@ TEST(ZurAR, MidBandGainAtItsCentreIsTwoToTheGainOverSix)
   }
 }
 
-TEST(ZurAR, MidQSettingOneNarrowsTheBand)
+TEST(ZurAR, MidQSettingOneTakesNineTenthsOffTheBandwidth)
 {
-  ZurAR wide = neutralSection(kSr);
-  wide.setMid(9.0, 1000.0, 0);
-  ZurAR narrow = neutralSection(kSr);
-  narrow.setMid(9.0, 1000.0, 1);
-  for (double f : {500.0, 700.0, 1400.0, 2000.0}) {
-    const double w = gainAt(wide, f);
-    const double n = gainAt(narrow, f);
-    EXPECT_GT(n, 1.0) << f;
-    EXPECT_LT(n, w) << f;
-  }
-
   // The bandwidth value r, recovered from the coefficients: alpha = (1 + c2) / (1 - c2) and
   // alpha = r sin(w) k, with k 1/4 for a boost and 1 for a cut.
   auto bandwidth = [](double g, int q) {
@@ -172,14 +143,12 @@ TEST(ZurAR, MidQSettingOneNarrowsTheBand)
     const double k = g < 0.0 ? 1.0 : 0.25;
     return alpha / (std::sin(2.0 * tone::kPi * 1000.0 / kSr) * k);
   };
-  EXPECT_NEAR(bandwidth(0.0, 0), 9.86362, 1e-5);
-  EXPECT_NEAR(bandwidth(6.0, 0), 2.82907, 1e-5);
-  EXPECT_NEAR(bandwidth(12.0, 0), 1.71827, 1e-5);
-  EXPECT_NEAR(bandwidth(-6.0, 0), 1.40552, 1e-5);
-  EXPECT_NEAR(bandwidth(-12.0, 0), 1.63528, 1e-5);
-  // Q setting 1 takes 0.9 as held in single precision off r.
-  EXPECT_NEAR(bandwidth(6.0, 0) - bandwidth(6.0, 1), 0.8999999761581421, 1e-12);
-  EXPECT_NEAR(bandwidth(-6.0, 0) - bandwidth(-6.0, 1), 0.8999999761581421, 1e-12);
+  const double rows[][2] = {{0.0, 9.86362}, {6.0, 2.82907}, {12.0, 1.71827}, {-6.0, 1.40552}, {-12.0, 1.63528}};
+  for (const auto& row : rows) {
+    EXPECT_NEAR(bandwidth(row[0], 0), row[1], 1e-5) << row[0];
+    // Q setting 1 takes 0.9 as held in single precision off r.
+    EXPECT_NEAR(bandwidth(row[0], 0) - bandwidth(row[0], 1), 0.8999999761581421, 1e-12) << row[0];
+  }
 }
 
 TEST(ZurAR, HighShelfScalesTheBandAboveACornerThatFollowsGainAndSet)
@@ -267,14 +236,7 @@ TEST(ZurAR, HighPassAndLowPassFallTwelveDecibelsPerOctave)
   EXPECT_NEAR(gainAt(lp, 100.0), 0.5, 0.01);
   EXPECT_NEAR(gainAt(lp, 10.0), 1.0, 0.01);
 
-  // Only exactly 22000 Hz opens the low-pass and only 0 Hz opens the high-pass.
-  ZurAR eq(kSr);
-  eq.setLowPass(22000.0);
-  EXPECT_EQ(eq.lowPassCoef(), 1.0);
-  eq.setLowPass(21999.9);
-  EXPECT_EQ(eq.lowPassCoef(), 1.0 - std::exp(21999.9 * -6.283185307179586 / kSr));
-  eq.setHighPass(0.0);
-  EXPECT_EQ(eq.highPassCoef(), 0.0);
+  // Only exactly 22000 Hz opens the low-pass (the neutral test passes 22000 unchanged).
   ZurAR nearNyquist = neutralSection(kSr);
   nearNyquist.setLowPass(21999.9);
   EXPECT_LT(gainAt(nearNyquist, 20000.0), 0.999);
@@ -348,48 +310,10 @@ TEST(ZurAR, TenSecondsOfSilenceNeverProduceSubnormalNumbers)
   }
 }
 
-TEST(ZurAR, ResetTakesNewRateAndClearsStatesButKeepsEverySetting)
+TEST(ZurAR, ResetTakesTheNewRateClearsStatesAndKeepsEverySettingButTheMidQ)
 {
-  ZurAR eq = neutralSection(kSr);
-  eq.setLowShelv(8.0, -10.0, 3);
-  eq.setMid(-4.0, 2500.0, 1);
-  eq.setHiShelv(5.0, 0);
-  eq.setHighPass(120.0);
-  eq.setLowPass(9000.0);
-  Runner step{eq};
-  for (int i = 0; i < 3000; ++i) {
-    step(std::sin(i * 0.05));
-  }
-  const ZurAR before = eq;
-
-  eq.reset(96000.0);
-  EXPECT_EQ(eq.sampleRate(), 96000.0);
-  EXPECT_EQ(eq.lowBoost(), 8.0);
-  EXPECT_EQ(eq.lowAtten(), -10.0);
-  EXPECT_EQ(eq.lowFreqIdx(), 3);
-  EXPECT_EQ(eq.midGain(), -4.0);
-  EXPECT_EQ(eq.midFreq(), 2500.0);
-  EXPECT_EQ(eq.hiGain(), 5.0);
-  EXPECT_EQ(eq.hiFreqIdx(), 0);
-  EXPECT_EQ(eq.highPassFreq(), 120.0);
-  EXPECT_EQ(eq.lowPassFreq(), 9000.0);
-  EXPECT_NE(eq.boostCoef(), before.boostCoef());
-  EXPECT_NE(eq.attenCoef(), before.attenCoef());
-  EXPECT_NE(eq.midC1(), before.midC1());
-  EXPECT_NE(eq.hiPole(), before.hiPole());
-  EXPECT_NE(eq.highPassCoef(), before.highPassCoef());
-  EXPECT_NE(eq.lowPassCoef(), before.lowPassCoef());
-  double states[ZurAR::kNumStates];
-  eq.copyStates(states);
-  for (double s : states) {
-    EXPECT_EQ(s, 0.0);
-  }
-}
-
-TEST(ZurAR, AfterResetTheMidBandRunsWithQSettingZero)
-{
-  auto configured = [](int q) {
-    ZurAR eq(kSr);
+  auto configured = [](double sr, int q) {
+    ZurAR eq(sr);
     eq.setLowShelv(4.0, -3.0, 2);
     eq.setMid(9.0, 700.0, q);
     eq.setHiShelv(-3.0, 1);
@@ -397,15 +321,21 @@ TEST(ZurAR, AfterResetTheMidBandRunsWithQSettingZero)
     eq.setLowPass(15000.0);
     return eq;
   };
-  ZurAR wasNarrow = configured(1);
+  ZurAR wasNarrow = configured(kSr, 1);
   Runner warm{wasNarrow};
   for (int i = 0; i < 5000; ++i) {
     warm(std::sin(i * 0.03));
   }
   wasNarrow.reset(48000.0);
-  ZurAR wide = configured(0);
+  double states[ZurAR::kNumStates];
+  wasNarrow.copyStates(states);
+  for (double s : states) {
+    EXPECT_EQ(s, 0.0);
+  }
+  // a section built at the new rate, its ramps settled by a reset; the mid band runs wide
+  ZurAR wide = configured(48000.0, 0);
   wide.reset(48000.0);
-  ZurAR narrow = configured(1);
+  ZurAR narrow = configured(48000.0, 1);
   narrow.reset(48000.0);
   narrow.setMid(9.0, 700.0, 1);
 
