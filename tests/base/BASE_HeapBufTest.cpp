@@ -32,17 +32,14 @@ bool HasPattern(const BASE_HeapBuf& buf, int n)
 
 TEST(BASE_HeapBuf, AllocationGrowsByHalfTheSizeOrWholePages)
 {
-  // Small granularity: newSize + max(newSize / 2, granularity).
-  EXPECT_EQ(138, BASE_HeapBuf::AllocationFor(10, 128));
-  EXPECT_EQ(450, BASE_HeapBuf::AllocationFor(300, 128));
-  EXPECT_EQ(128, BASE_HeapBuf::AllocationFor(0, 128));
-  // Page granularity: whole pages less 96 bytes, the growth step between 4 KiB and 4 MiB.
-  EXPECT_EQ(4000, BASE_HeapBuf::AllocationFor(0, 4096));
-  EXPECT_EQ(4000, BASE_HeapBuf::AllocationFor(1, 4096));
-  EXPECT_EQ(8096, BASE_HeapBuf::AllocationFor(4000, 4096));
-  EXPECT_EQ(8096, BASE_HeapBuf::AllocationFor(5000, 4096));
-  EXPECT_EQ(24480, BASE_HeapBuf::AllocationFor(20000, 4096));
-  EXPECT_EQ(14192544, BASE_HeapBuf::AllocationFor(10000000, 4096));
+  // {size, granularity, allocation}: small granularity gives newSize + max(newSize / 2,
+  // granularity); pages give whole pages less 96 bytes, growing by 4 KiB to 4 MiB.
+  const int rows[][3] = {{10, 128, 138},      {300, 128, 450},     {0, 128, 128},          {0, 4096, 4000},
+                         {1, 4096, 4000},     {4000, 4096, 8096},  {5000, 4096, 8096},     {20000, 4096, 24480},
+                         {10000000, 4096, 14192544}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(row[2], BASE_HeapBuf::AllocationFor(row[0], row[1])) << row[0] << " by " << row[1];
+  }
   // Every allocation holds the size asked for.
   for (int n = 0; n < 70000; n += 97) {
     EXPECT_GE(BASE_HeapBuf::AllocationFor(n, 4096), n);
@@ -50,7 +47,7 @@ TEST(BASE_HeapBuf, AllocationGrowsByHalfTheSizeOrWholePages)
   }
 }
 
-TEST(BASE_HeapBuf, GrowsKeepingContentsAndReportsNullWhenEmpty)
+TEST(BASE_HeapBuf, GrowsKeepingContentsIgnoresNegativeSizesAndReportsNullWhenEmpty)
 {
   BASE_HeapBuf buf(128);
   EXPECT_EQ(nullptr, buf.Get());
@@ -70,6 +67,10 @@ TEST(BASE_HeapBuf, GrowsKeepingContentsAndReportsNullWhenEmpty)
   buf.Resize(300);
   EXPECT_EQ(450, buf.GetAlloc());
   EXPECT_TRUE(HasPattern(buf, 10));
+
+  void* p = buf.Get();
+  EXPECT_EQ(p, buf.Resize(-1));  // a negative size changes nothing
+  EXPECT_EQ(300, buf.GetSize());
 
   EXPECT_EQ(nullptr, buf.Resize(0, false));
   EXPECT_EQ(0, buf.GetSize());
@@ -102,15 +103,6 @@ TEST(BASE_HeapBuf, ShrinksOnlyWhenAskedAndBelowHalfAndFourGranulesShort)
   pages.Resize(0, true);
   EXPECT_EQ(8096, pages.GetAlloc());
   EXPECT_EQ(0, pages.GetSize());
-}
-
-TEST(BASE_HeapBuf, NegativeSizeChangesNothing)
-{
-  BASE_HeapBuf buf(128);
-  buf.Resize(20);
-  void* p = buf.Get();
-  EXPECT_EQ(p, buf.Resize(-1));
-  EXPECT_EQ(20, buf.GetSize());
 }
 
 TEST(BASE_HeapBuf, FailedReallocationFallsBackToNewBlockWithKeptBytes)

@@ -25,19 +25,6 @@ void PassToFunction(Tracked* p)
 
 } // namespace
 
-TEST(BASE_PtrList, GetOutsideTheListGivesNull)
-{
-  BASE_PtrList<Tracked> list;
-  EXPECT_EQ(nullptr, list.Get(0));
-  Tracked a(1);
-  EXPECT_EQ(&a, list.Add(&a));
-  EXPECT_EQ(&a, list.Get(0));
-  EXPECT_EQ(nullptr, list.Get(1));
-  EXPECT_EQ(nullptr, list.Get(-1));
-  EXPECT_EQ(1, list.GetSize());
-  list.Empty();
-}
-
 TEST(BASE_PtrList, DeleteRemovesTheEntryAndDeletesOnlyWhenAsked)
 {
   gDeleted.clear();
@@ -86,10 +73,11 @@ TEST(BASE_PtrList, EmptyDeletesFromLastToFirstAndListStaysUsable)
   EXPECT_EQ(std::vector<int>({ 11, 10 }), gPassed);
 }
 
-TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
+TEST(BASE_PtrList, InsertPlacesBeforeAnIndexFindGivesPositionsAndGetOutsideGivesNull)
 {
   Tracked a(1), b(2), c(3), d(4);
   BASE_PtrList<Tracked> list;
+  EXPECT_EQ(nullptr, list.Get(0));
   list.Insert(5, &b);   // past the end: appended
   list.Insert(0, &a);
   list.Insert(-3, &d);  // before the start: prepended
@@ -99,6 +87,8 @@ TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
   EXPECT_EQ(&a, list.Get(1));
   EXPECT_EQ(&c, list.Get(2));
   EXPECT_EQ(&b, list.Get(3));
+  EXPECT_EQ(nullptr, list.Get(4));
+  EXPECT_EQ(nullptr, list.Get(-1));
   EXPECT_EQ(2, list.Find(&c));
   list.Delete(2);
   EXPECT_EQ(-1, list.Find(&c));
@@ -108,15 +98,13 @@ TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
 
 TEST(BASE_PtrList, AddThatCannotGrowReturnsNullAndKeepsTheList)
 {
-  BASE_PtrList<Tracked> list;
   Tracked a(1);
-  list.Add(&a);
   BASE_PtrList<Tracked> fresh;
   {
     AllocatorHook hook(true, true);
     EXPECT_EQ(nullptr, fresh.Add(&a));
   }
   EXPECT_EQ(0, fresh.GetSize());
-  EXPECT_EQ(&a, list.Get(0));
-  list.Empty();
+  EXPECT_EQ(&a, fresh.Add(&a));
+  fresh.Empty();
 }
