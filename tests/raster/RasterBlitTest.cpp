@@ -115,22 +115,6 @@ TEST(RAS_Blit, NullEmptyTransparentAndUnknownCallsDrawNothing)
   EXPECT_EQ(before, dest.words());
 }
 
-TEST(RAS_Blit, BlitOntoItselfReadsEverySourcePixelBeforeItIsOverwritten)
-{
-  std::mt19937 rng(7);
-  for (int dx = -2; dx <= 2; ++dx)
-    for (int dy = -2; dy <= 2; ++dy)
-      for (int mode : {0, 0x10001}) {
-        TestBitmap bm(5, 4), copy(5, 4), want(5, 4);
-        bm.fillRandom(rng);
-        copy.copyFrom(bm);
-        want.copyFrom(bm);
-        RAS_Blit(&want, &copy, dx, dy, nullptr, 1.0f, mode);
-        RAS_Blit(&bm, &bm, dx, dy, nullptr, 1.0f, mode);
-        ASSERT_EQ(want.words(), bm.words()) << dx << "," << dy;
-      }
-}
-
 TEST(RAS_Copy, ResizesTheDestinationAndCopiesEveryPixel)
 {
   TestBitmap src(5, 3, true, 2);

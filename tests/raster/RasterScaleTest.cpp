@@ -25,26 +25,6 @@ TestBitmap Parabola(int w, int h)
 
 }  // namespace
 
-TEST(RAS_ScaledBlit, EqualSizesAtAnIntegerPositionAreAPlainBlit)
-{
-  std::mt19937 rng(3);
-  TestBitmap src(6, 5);
-  src.fillRandom(rng);
-  for (int mode : {0, 0x100, 0x10000, 0x10101})
-    for (float alpha : {1.0f, 0.5f, 0.3f}) {
-      TestBitmap a(7, 6), b(7, 6);
-      a.fillRandom(rng);
-      b.copyFrom(a);
-      RAS_ScaledBlit(&a, &src, -1, 2, 4, 3, 1.0f, 2.0f, 4.0f, 3.0f, alpha, mode);
-      RAS_Blit(&b, &src, -1, 2, 1, 2, 4, 3, alpha, mode);
-      EXPECT_EQ(b.words(), a.words()) << mode << " " << alpha;
-      // within 0.03 of an integer the bilinear blit still does not filter
-      RAS_ScaledBlit(&a, &src, 0, 0, 4, 3, 0.98f, 2.02f, 4.0004f, 3.0f, alpha, mode);
-      RAS_Blit(&b, &src, 0, 0, 1, 2, 4, 3, alpha, mode);
-      EXPECT_EQ(b.words(), a.words()) << mode << " " << alpha;
-    }
-}
-
 TEST(RAS_ScaledBlit, BilinearFilteringOfAFractionalOffsetMixesNeighbours)
 {
   TestBitmap src(4, 1);
