@@ -390,18 +390,11 @@ struct Random
   }
 };
 
-uint64_t Hash(uint64_t h, const std::vector<RAS_pixel>& words)
-{
-  for (RAS_pixel w : words) h = (h ^ w) * 1099511628211ull;
-  return h;
-}
-
 }  // namespace
 
 TEST(RasterReference, RandomBlitsScalesRotationsAndFillsMatchThePlainFormulas)
 {
   Random rnd;
-  uint64_t libHash = 14695981039346656037ull, refHash = libHash;
   int calls[5] = {0, 0, 0, 0, 0}, changed[5] = {0, 0, 0, 0, 0};
   for (int call = 0; call < 20000; ++call) {
     const int dw = rnd.Int(1, 9), dh = rnd.Int(1, 9);
@@ -482,10 +475,7 @@ TEST(RasterReference, RandomBlitsScalesRotationsAndFillsMatchThePlainFormulas)
     ASSERT_EQ(ref.words(), dest.words()) << "call " << call << " op " << op;
     ++calls[op];
     changed[op] += dest.words() != before;
-    libHash = Hash(libHash, dest.words());
-    refHash = Hash(refHash, ref.words());
   }
-  EXPECT_EQ(refHash, libHash);
   // a fair share of the calls of every kind must draw something
   for (int op = 0; op < 5; ++op) EXPECT_GT(changed[op] * 5, calls[op]) << "op " << op;
 }
