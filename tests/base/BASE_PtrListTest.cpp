@@ -25,7 +25,7 @@ void PassToFunction(Tracked* p)
 
 } // namespace
 
-TEST(BASE_PtrList, DeleteRemovesTheEntryAndDeletesOnlyWhenAsked)
+TEST(BASE_PtrList, DeleteAndEmptyRemoveEntriesAndDeleteOnlyWhenAskedLastToFirst)
 {
   gDeleted.clear();
   gPassed.clear();
@@ -48,21 +48,19 @@ TEST(BASE_PtrList, DeleteRemovesTheEntryAndDeletesOnlyWhenAsked)
   ASSERT_EQ(2, list.GetSize());
   EXPECT_EQ(2, list.Get(0)->mId);
   EXPECT_EQ(4, list.Get(1)->mId);
-  list.Empty(true);
-}
 
-TEST(BASE_PtrList, EmptyDeletesFromLastToFirstAndListStaysUsable)
-{
+  // Empty deletes from last to first and leaves the list usable
   gDeleted.clear();
-  BASE_PtrList<Tracked> list;
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 5; i < 1000; ++i) {
     list.Add(new Tracked(i));
   }
   list.Empty(true);
-  ASSERT_EQ(1000u, gDeleted.size());
-  for (int i = 0; i < 1000; ++i) {
+  ASSERT_EQ(997u, gDeleted.size());
+  for (int i = 0; i < 995; ++i) {
     EXPECT_EQ(999 - i, gDeleted[i]);
   }
+  EXPECT_EQ(4, gDeleted[995]);
+  EXPECT_EQ(2, gDeleted[996]);
   EXPECT_EQ(0, list.GetSize());
   EXPECT_EQ(nullptr, list.Get(0));
 
