@@ -25,21 +25,6 @@ TestBitmap Parabola(int w, int h)
 
 }  // namespace
 
-TEST(RAS_ScaledBlit, BilinearFilteringOfAFractionalOffsetMixesNeighbours)
-{
-  TestBitmap src(4, 1);
-  Row(src, 0, {0, 200, 100, 50});
-  TestBitmap dest(2, 1);
-  // 1.05f is 68812 / 65536: fraction 3276; the only row is the last, so the mix is linear
-  RAS_ScaledBlit(&dest, &src, 0, 0, 2, 1, 1.05f, 0.0f, 2.0f, 1.0f, 1.0f, 0x100);
-  EXPECT_EQ(Grey(195), dest.at(0, 0));  // (200 * 62260 + 100 * 3276) / 65536
-  EXPECT_EQ(Grey(97), dest.at(1, 0));   // (100 * 62260 + 50 * 3276) / 65536
-  // without the filter the position is rounded and the source copied
-  RAS_ScaledBlit(&dest, &src, 0, 0, 2, 1, 1.55f, 0.0f, 2.0f, 1.0f, 1.0f, 0);
-  EXPECT_EQ(Grey(100), dest.at(0, 0));
-  EXPECT_EQ(Grey(50), dest.at(1, 0));
-}
-
 TEST(RAS_ScaledBlit, NearestNeighbourEnlargementRepeatsPixelsAndClipsAtEveryEdge)
 {
   TestBitmap src(3, 2);
@@ -98,7 +83,7 @@ TEST(RAS_ScaledBlit, NegativeSizesDrawTheExactMirrorImage)
   EXPECT_EQ((std::vector<RAS_pixel>{Grey(30), Grey(20), Grey(10)}), dest.words());
 }
 
-TEST(RAS_ScaledBlit, BilinearEnlargementMixesFourThenTwoThenOnePixel)
+TEST(RAS_ScaledBlit, BilinearFilteringMixesFourThenTwoThenOnePixelAndNoFilterTakesTheNearest)
 {
   TestBitmap src(2, 2);
   Row(src, 0, {0, 200});
@@ -112,6 +97,17 @@ TEST(RAS_ScaledBlit, BilinearEnlargementMixesFourThenTwoThenOnePixel)
   EXPECT_EQ(Grey(70), dest.at(1, 3));   // last row: (100 + 40) / 2 along the row
   EXPECT_EQ(Grey(40), dest.at(3, 3));   // last corner: the pixel itself
   EXPECT_EQ(Grey(200), dest.at(2, 0));
+
+  TestBitmap row(4, 1), pair(2, 1);
+  Row(row, 0, {0, 200, 100, 50});
+  // 1.05f is 68812 / 65536: fraction 3276; the only row is the last, so the mix is linear
+  RAS_ScaledBlit(&pair, &row, 0, 0, 2, 1, 1.05f, 0.0f, 2.0f, 1.0f, 1.0f, 0x100);
+  EXPECT_EQ(Grey(195), pair.at(0, 0));  // (200 * 62260 + 100 * 3276) / 65536
+  EXPECT_EQ(Grey(97), pair.at(1, 0));   // (100 * 62260 + 50 * 3276) / 65536
+  // without the filter the position is rounded and the source copied
+  RAS_ScaledBlit(&pair, &row, 0, 0, 2, 1, 1.55f, 0.0f, 2.0f, 1.0f, 1.0f, 0);
+  EXPECT_EQ(Grey(100), pair.at(0, 0));
+  EXPECT_EQ(Grey(50), pair.at(1, 0));
 }
 
 TEST(RAS_ScaledBlit, FilteredReductionAveragesThreeByThreeOrFiveByFiveBoxes)
