@@ -91,14 +91,13 @@ TEST(BassExiter, FiftyHertzGainsASecondHarmonicThatGrowsWithDrive)
 
 TEST(BassExiter, ContentAboveTheSplitPassesAtUnity)
 {
+  // (the all-pass, flat at every drive, is checked on its own below)
   for (double drive : {0.0, 4.5, 10.0, 20.0}) {
-    for (int woow : {0, 1}) {
-      for (double f : {1000.0, 2000.0, 5000.0, 10000.0, 18000.0}) {
-        BassExiter ex = exciter(drive, woow);
-        const auto h = tone::response(Runner{ex}, f, kSr);
-        // What leaks through the split's one-pole is replaced by a near copy of itself.
-        EXPECT_NEAR(std::abs(h), 1.0, f < 5000.0 ? 0.02 : 0.006) << drive << " dB at " << f;
-      }
+    for (double f : {1000.0, 2000.0, 5000.0, 10000.0, 18000.0}) {
+      BassExiter ex = exciter(drive, 0);
+      const auto h = tone::response(Runner{ex}, f, kSr);
+      // What leaks through the split's one-pole is replaced by a near copy of itself.
+      EXPECT_NEAR(std::abs(h), 1.0, f < 5000.0 ? 0.02 : 0.006) << drive << " dB at " << f;
     }
   }
 }
