@@ -48,7 +48,7 @@ protected:
 };
 } // namespace
 
-TEST_F(CarbonHost, CompositingWindowGetsAUserPaneThatShowsTheEditorAndRepaintsEveryOtherTick)
+TEST_F(CarbonHost, CompositingWindowGetsAUserPaneThatShowsTheEditorRepaintsEveryOtherTickAndResizes)
 {
   MacEditorSet set;
   ControlRef pane = open(set.editor, kWindowCompositingAttribute);
@@ -76,17 +76,33 @@ TEST_F(CarbonHost, CompositingWindowGetsAUserPaneThatShowsTheEditorAndRepaintsEv
   EXPECT_EQ(pixel(kx + 1, ky + 1), Opaque(FrameColor(11)));
   NSRunLoop::currentRunLoop()->advanceTime(1.0 / 24);
   EXPECT_EQ(pixel(kx + 1, ky + 1), Opaque(FrameColor(1)));
+  // a resize grows the window's content and the control
+  set.editor->Resize(350, 280);
+  Rect content;
+  GetWindowBounds(window, kWindowContentRgn, &content);
+  EXPECT_EQ(content.left, 100);
+  EXPECT_EQ(content.top, 50);
+  EXPECT_EQ(content.right, 450);
+  EXPECT_EQ(content.bottom, 330);
+  HIRect frame;
+  HIViewGetFrame(pane, &frame);
+  EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 350, 280)));
 }
 
-TEST_F(CarbonHost, NonCompositingWindowDrawsTheEditorAtTheControlsPlaceThroughThePort)
+TEST_F(CarbonHost, NonCompositingWindowGetsARootAndDrawsTheEditorAtTheControlsPlaceThroughThePort)
 {
   // fault once found: in a window taller than the editor the surface landed at the bottom
   MacEditorSet set;
-  ControlRef pane = open(set.editor, kWindowNoAttributes, 340, 300);
+  EXPECT_EQ(set.editor->OpenWindow(nullptr, nullptr), nullptr);
+  EXPECT_FALSE(set.editor->WindowIsOpen());
+  // a window without root control gets one
+  open(nullptr, kWindowNoAttributes, 340, 300);
+  ControlRef root = nullptr;
+  EXPECT_NE(GetRootControl(window, &root), noErr);
+  ControlRef pane = static_cast<ControlRef>(set.editor->OpenWindow(window, nullptr));
   ASSERT_NE(pane, nullptr);
   EXPECT_FALSE(set.editor->GetCarbon()->IsCompositing());
   EXPECT_EQ(GetControlFeatures(pane), 38u);
-  ControlRef root = nullptr;
   ASSERT_EQ(GetRootControl(window, &root), noErr);
   EXPECT_EQ(HIViewGetSuperview(pane), root);
 
@@ -181,34 +197,4 @@ TEST_F(CarbonHost, HostDisposingTheWindowFirstLeavesNothingToTouch)
   EXPECT_EQ(NSRunLoop::currentRunLoop()->timerCount(), 0u);
   set.editor->CloseWindow();
   EXPECT_FALSE(set.editor->WindowIsOpen());
-}
-
-TEST_F(CarbonHost, BadWindowIsRefusedAndOneWithoutRootControlGetsOne)
-{
-  RecordingEditorSet set;
-  EXPECT_EQ(set.editor->OpenWindow(nullptr, nullptr), nullptr);
-  EXPECT_FALSE(set.editor->WindowIsOpen());
-  open(nullptr, kWindowNoAttributes);
-  ControlRef root = nullptr;
-  EXPECT_NE(GetRootControl(window, &root), noErr);
-  ControlRef pane = static_cast<ControlRef>(set.editor->OpenWindow(window, nullptr));
-  ASSERT_NE(pane, nullptr);
-  ASSERT_EQ(GetRootControl(window, &root), noErr);
-  EXPECT_EQ(HIViewGetSuperview(pane), root);
-}
-
-TEST_F(CarbonHost, ResizeGrowsTheWindowContentAndTheControl)
-{
-  RecordingEditorSet set;
-  ControlRef pane = open(set.editor, kWindowCompositingAttribute);
-  set.editor->Resize(350, 280);
-  Rect content;
-  GetWindowBounds(window, kWindowContentRgn, &content);
-  EXPECT_EQ(content.left, 100);
-  EXPECT_EQ(content.top, 50);
-  EXPECT_EQ(content.right, 450);
-  EXPECT_EQ(content.bottom, 330);
-  HIRect frame;
-  HIViewGetFrame(pane, &frame);
-  EXPECT_TRUE(CGRectEqualToRect(frame, CGRectMake(0, 0, 350, 280)));
 }

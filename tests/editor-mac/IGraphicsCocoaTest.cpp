@@ -46,7 +46,7 @@ protected:
 };
 } // namespace
 
-TEST_F(CocoaView, OpensAsFirstResponderOfTheEditorsSizeWithMouseMovedOn)
+TEST_F(CocoaView, OpensAsFirstResponderOfTheEditorsSizeWithMouseMovedOnAndResizes)
 {
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(set.editor->GetWindow(), view);
@@ -64,6 +64,11 @@ TEST_F(CocoaView, OpensAsFirstResponderOfTheEditorsSizeWithMouseMovedOn)
   // the first draw pass painted the whole editor
   ASSERT_FALSE(set.all->mDrawRects.empty());
   EXPECT_EQ(set.all->mDrawRects.back(), IRECT(0, 0, 300, 253));
+  // the editor's resize sets the view's size
+  set.editor->Resize(200, 100);
+  EXPECT_TRUE(NSEqualRects(view->frame(), NSMakeRect(0, 0, 200, 100)));
+  EXPECT_EQ(set.plug.mResized.size(), 1u);
+  EXPECT_EQ(set.editor->GetDrawBitmap()->getWidth(), 200);
 }
 
 TEST_F(CocoaView, EventsReachTheEditorAtTruncatedFlippedPoints)
@@ -221,11 +226,22 @@ TEST_F(CocoaView, EitherSideClosingDetachesTheViewAndANewOneOpens)
   ExpectDetached(view);
   EXPECT_EQ(NSRunLoop::currentRunLoop()->timerCount(), 0u);
   view->release();
-  // the editor's close after the host's is harmless, and a new view opens
+  // the editor's close after the host's is harmless; a view without parent is autoreleased
+  // for the host to embed
   set.editor->CloseWindow();
-  view = static_cast<View*>(set.editor->OpenWindow(window->contentView()));
-  ASSERT_NE(view, nullptr);
+  {
+    NSAutoreleasePool inner;
+    view = static_cast<View*>(set.editor->OpenWindow(nullptr));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->superview(), nullptr);
+    window->contentView()->addSubview(view);
+  }
   EXPECT_TRUE(set.editor->WindowIsOpen());
+  // the host's count and the timer's
+  EXPECT_EQ(view->retainCount(), 2u);
+  EXPECT_EQ(view->window(), window);
+  click(100, 100, 0, 1.0);
+  EXPECT_EQ(set.all->mEvents, (Events{"down 100,153 L", "up 100,153 L"}));
   // the editor closes: the view leaves its superview and events there reach nobody
   view->retain();
   {
@@ -234,28 +250,10 @@ TEST_F(CocoaView, EitherSideClosingDetachesTheViewAndANewOneOpens)
   }
   EXPECT_EQ(set.editor->GetWindow(), nullptr);
   ExpectDetached(view);
-  click(100, 100, 0, 1.0);
+  set.all->mEvents.clear();
+  click(100, 100, 0, 2.0);
   EXPECT_TRUE(set.all->mEvents.empty());
   view->release();
-}
-
-TEST_F(CocoaView, ViewWithoutParentIsAutoreleasedForTheHostToEmbed)
-{
-  NSWindow* host = MakeWindow(300, 253);
-  View* loose;
-  {
-    NSAutoreleasePool inner;
-    loose = static_cast<View*>(set.editor->OpenWindow(nullptr));
-    ASSERT_NE(loose, nullptr);
-    EXPECT_EQ(loose->superview(), nullptr);
-    host->contentView()->addSubview(loose);
-  }
-  // the host's count and the timer's
-  EXPECT_EQ(loose->retainCount(), 2u);
-  EXPECT_EQ(loose->window(), host);
-  host->handleHostMouseButton(0, true, NSMakePoint(100, 100), 0, 1.0);
-  EXPECT_EQ(set.all->mEvents, (Events{"down 100,153 L"}));
-  host->release();
 }
 
 TEST_F(CocoaView, EditorDestroyedWithItsViewOpenLeavesADetachedView)
@@ -273,14 +271,6 @@ TEST_F(CocoaView, EditorDestroyedWithItsViewOpenLeavesADetachedView)
   NSRunLoop::currentRunLoop()->advanceTime(0.2);
   EXPECT_EQ(v->retainCount(), 1u);
   v->release();
-}
-
-TEST_F(CocoaView, ResizeSetsTheViewSize)
-{
-  set.editor->Resize(200, 100);
-  EXPECT_TRUE(NSEqualRects(view->frame(), NSMakeRect(0, 0, 200, 100)));
-  EXPECT_EQ(set.plug.mResized.size(), 1u);
-  EXPECT_EQ(set.editor->GetDrawBitmap()->getWidth(), 200);
 }
 
 TEST(CocoaViewDraw, SurfaceIsCopiedIntoTheWindowAndFollowsParameterChanges)
