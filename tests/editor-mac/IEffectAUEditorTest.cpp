@@ -102,8 +102,6 @@ TEST_F(AdapterEditor, CocoaViewInfoNamesTheBundleAndAFactoryThatOpensTheEditor)
   // what the host does with the info
   AUCocoaUIBase* factory = AUCocoaUIBaseCreate(NSClassFromString(info.mCocoaAUViewClass[0]));
   ASSERT_NE(factory, nullptr);
-  EXPECT_EQ(factory->interfaceVersion(), 0u);
-  EXPECT_STREQ(factory->description()->UTF8String(), "Test Editor View");
   {
     NSAutoreleasePool inner;
     NSView* cocoaView = factory->uiViewForAudioUnit_withSize(reinterpret_cast<AudioUnit>(unit), NSMakeSize(300, 253));
