@@ -129,7 +129,7 @@ TEST_F(Text, CaptionDrawsItsParameterTextIntoTheSurface)
   EXPECT_LE(k.top, 11);
 }
 
-TEST(ImageResource, FoundByNameInTheBundleWhateverTheCaseOfItsExtension)
+TEST(ImageResource, PngAndJpgFoundByNameWhateverTheCaseOthersAndUnknownBundlesGiveNoImage)
 {
   PrepareTestBundle();
   // capitals find the same file; the folder part of the name is not used
@@ -151,11 +151,6 @@ TEST(ImageResource, FoundByNameInTheBundleWhateverTheCaseOfItsExtension)
   EXPECT_EQ(p.A, 255);
   EXPECT_GE(p.R, 250);
   EXPECT_LE(p.G, 5);
-}
-
-TEST(ImageResource, OtherExtensionsMissingFilesAndUnknownBundlesGiveNoImage)
-{
-  PrepareTestBundle();
   // the file exists, but only png and jpg names are accepted
   struct stat st;
   ASSERT_EQ(stat(KELVO_EDITOR_MAC_BUNDLE "/Contents/Resources/handle.gif", &st), 0);
@@ -235,17 +230,7 @@ protected:
 };
 } // namespace
 
-TEST_F(Opener, WebLinksAndFilePathsAreOpenedByTheDesktop)
-{
-  EditorPlug plug;
-  IGraphicsMac editor(&plug, 10, 10, 0);
-  EXPECT_TRUE(editor.OpenURL("http://www.example.org/kelvo", "title", "confirm", "error"));
-  EXPECT_EQ(opened(1), (std::vector<std::string>{"http://www.example.org/kelvo"}));
-  EXPECT_TRUE(editor.OpenURL("/tmp/Kelvo manual.pdf"));
-  EXPECT_EQ(opened(2), (std::vector<std::string>{"http://www.example.org/kelvo", "file:///tmp/Kelvo%20manual.pdf"}));
-}
-
-TEST_F(Opener, TextThatMakesNoLinkFailsSoTheBackupLinkIsTried)
+TEST_F(Opener, LinksAreOpenedByTheDesktopAndTextThatMakesNoLinkFailsSoTheBackupIsTried)
 {
   // fault once found: a text that made no link was reported as opened
   EditorPlug plug;
@@ -259,6 +244,12 @@ TEST_F(Opener, TextThatMakesNoLinkFailsSoTheBackupLinkIsTried)
   IMouseMod mod(true);
   editor->OnMouseDown(5, 5, &mod);
   EXPECT_EQ(opened(1), (std::vector<std::string>{"http://www.example.org/backup"}));
+  // web links as they are, file paths as file links
+  EXPECT_TRUE(editor->OpenURL("http://www.example.org/kelvo", "title", "confirm", "error"));
+  EXPECT_EQ(opened(2).back(), "http://www.example.org/kelvo");
+  EXPECT_TRUE(editor->OpenURL("/tmp/Kelvo manual.pdf"));
+  EXPECT_EQ(opened(3), (std::vector<std::string>{"http://www.example.org/backup", "http://www.example.org/kelvo",
+                                                 "file:///tmp/Kelvo%20manual.pdf"}));
   // a desktop that cannot open anything is reported too
   NSWorkspace::sharedWorkspace()->setOpenerCommand((dir + "/missing-opener").c_str());
   EXPECT_FALSE(editor->OpenURL("http://www.example.org/"));
