@@ -22,8 +22,7 @@ enum ETestImages
 const int kKnobFrames = 20, kKnobSize = 40;
 const IColor kBackgroundColor(255, 40, 60, 80);
 
-// Writes the test images into the bundle's resources (once per process) and makes the
-// bundle known to the platform by its folder, as a host's loading of it would.
+// Writes the bundle's images (once per process) and makes it known to the platform by path.
 void PrepareTestBundle();
 
 // The test plug-in with its Mac editor (300 x 253): background, a knob on kGain, a switch
@@ -68,8 +67,7 @@ public:
   void OnMouseWheel(int x, int y, IMouseMod* pMod, int d) override { Record("wheel", x, y, pMod, d); }
   void OnMouseOver(int x, int y, IMouseMod* pMod) override { Record("over", x, y, pMod); }
 
-  // Each event as "kind x,y mods", mods the letters of LRSCA that are set; a wheel event
-  // ends with its delta.
+  // Each event as "kind x,y mods" (the letters of LRSCA that are set), a wheel's delta last.
   std::vector<std::string> mEvents;
   std::vector<IRECT> mDrawRects;
 
@@ -77,8 +75,7 @@ private:
   void Record(const char* kind, int x, int y, IMouseMod* m, int d = 0);
 };
 
-// An editor of the given size covered by one recording control (index 0), and a second,
-// smaller one at (10, 20, 30, 40) (index 1), attached to its plug-in.
+// An editor covered by one recording control and a second one at (10, 20, 30, 40) on top.
 struct RecordingEditorSet
 {
   RecordingEditorSet(int w = 300, int h = 253, int fps = 0);
@@ -88,9 +85,8 @@ struct RecordingEditorSet
   RecordingControl* small = nullptr;
 };
 
-// An Audio Unit plug-in with a recording editor (300 x 253) made as a product makes its
-// own: an IGraphicsMac with the bundle identifier of its instance info. MakePlug of the
-// test programs makes one.
+// An Audio Unit plug-in whose recording editor (300 x 253) knows the test bundle, as a
+// product's does; MakePlug of the test programs makes one.
 class MacTestAU : public IEffectAU
 {
 public:
