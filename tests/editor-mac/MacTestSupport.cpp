@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 #include <malloc.h>
 #include <mutex>
+#include <unistd.h>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -29,16 +30,24 @@ std::string Resource(const char* name)
   return std::string(KELVO_EDITOR_MAC_BUNDLE) + "/Contents/Resources/" + name;
 }
 
+// Suites running in parallel rewrite the same files: each is written aside and renamed
+// into place, so that a reader never sees half of one.
+std::string Aside(const char* name)
+{
+  return Resource(name) + "." + std::to_string(getpid());
+}
+
 void WritePNG(const char* name, RAS_IBitmap* bitmap)
 {
-  RAS_WritePNG(Resource(name).c_str(), bitmap);
+  RAS_WritePNG(Aside(name).c_str(), bitmap);
+  std::rename(Aside(name).c_str(), Resource(name).c_str());
   delete bitmap;
 }
 
 // An 8 x 6 JPEG of pure red.
 void WriteRedJPEG(const char* name)
 {
-  FILE* f = std::fopen(Resource(name).c_str(), "wb");
+  FILE* f = std::fopen(Aside(name).c_str(), "wb");
   if (!f) {
     return;
   }
@@ -63,6 +72,7 @@ void WriteRedJPEG(const char* name)
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
   std::fclose(f);
+  std::rename(Aside(name).c_str(), Resource(name).c_str());
 }
 } // namespace
 
