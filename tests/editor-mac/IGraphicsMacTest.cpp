@@ -91,9 +91,6 @@ TEST_F(Text, AntialiasingStartsAbovePointSizeElevenAndTheLineMovesDownWithTheSiz
     EXPECT_NEAR(k.bottom - k.top + 1, 0.72 * points, 2.0);
     EXPECT_GE(k.left, 10);
     EXPECT_LE(k.left, 12);
-    if (size == 13) {
-      EXPECT_LT(k.right, 10 + 70);
-    }
   }
   EXPECT_STREQ(editor->GetCachedTextStyle()->mFont, "Arial");
 }
