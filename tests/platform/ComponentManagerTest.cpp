@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,11 @@ PlatformProbe* ProbeOf(ComponentInstance ci) {
   return reinterpret_cast<PlatformProbe*>(GetComponentInstanceStorage(ci));
 }
 
+// The argument words of the last request the probe recorded, in the order it received them.
+using Words = std::vector<long>;
+Words Sent(const PlatformProbe* p) { return {p->lastWords, p->lastWords + p->lastWordCount}; }
+long Word(const void* p) { return reinterpret_cast<long>(p); }
+
 } // namespace
 
 TEST(ComponentManager, RegistryListsTheBundlesComponentsAndSkipsMalformedOnes) {
@@ -33,9 +39,8 @@ TEST(ComponentManager, RegistryListsTheBundlesComponentsAndSkipsMalformedOnes) {
   ASSERT_NE(probe, nullptr);
   ComponentDescription cd{};
   EXPECT_EQ(GetComponentInfo(probe, &cd, nullptr, nullptr, nullptr), noErr);
-  EXPECT_EQ(cd.componentType, static_cast<OSType>(kAudioUnitType_Effect));
-  EXPECT_EQ(cd.componentSubType, kProbe);
-  EXPECT_EQ(cd.componentManufacturer, kMaker);
+  EXPECT_EQ(std::make_tuple(cd.componentType, cd.componentSubType, cd.componentManufacturer),
+            std::make_tuple(OSType(kAudioUnitType_Effect), kProbe, kMaker));
   CFStringRef name = nullptr;
   ASSERT_EQ(AudioComponentCopyName(probe, &name), noErr);
   EXPECT_TRUE(CFEqual(name, CFSTR("Kelvo Tests: Probe")));
@@ -84,39 +89,27 @@ TEST(ComponentManager, ArgumentsTravelLastFirstAsPointerSizedWords) {
   int data = 0;
   EXPECT_EQ(AudioUnitGetProperty(ci, 8, kAudioUnitScope_Output, 7, &data, &size),
             PlatformProbeRecorded(kAudioUnitGetPropertySelect));
-  ASSERT_EQ(probe->lastWordCount, 5);
-  EXPECT_EQ(probe->lastWords[0], reinterpret_cast<long>(&size));
-  EXPECT_EQ(probe->lastWords[1], reinterpret_cast<long>(&data));
-  EXPECT_EQ(probe->lastWords[2], 7);
-  EXPECT_EQ(probe->lastWords[3], kAudioUnitScope_Output);
-  EXPECT_EQ(probe->lastWords[4], 8);
-
+  EXPECT_EQ(Sent(probe), (Words{Word(&size), Word(&data), 7, kAudioUnitScope_Output, 8}));
   // A Float32 travels as its bit pattern.
   EXPECT_EQ(AudioUnitSetParameter(ci, 2, kAudioUnitScope_Global, 0, -0.75f, 64), noErr);
-  EXPECT_EQ(probe->lastWords[0], 64);
   UInt32 bits;
-  Float32 f = -0.75f;
-  memcpy(&bits, &f, 4);
-  EXPECT_EQ(static_cast<UInt32>(probe->lastWords[1]), bits);
-  Float32 value = 0;
+  Float32 value = -0.75f;
+  memcpy(&bits, &value, 4);
+  EXPECT_EQ(Sent(probe), (Words{64, static_cast<long>(bits), 0, kAudioUnitScope_Global, 2}));
+  value = 0;
   EXPECT_EQ(AudioUnitGetParameter(ci, 2, kAudioUnitScope_Global, 0, &value), noErr);
   EXPECT_EQ(value, -0.75f);
   EXPECT_EQ(AudioUnitGetParameter(ci, 9, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
-
   EXPECT_EQ(MusicDeviceMIDIEvent(ci, 0x90, 60, 100, 12), PlatformProbeRecorded(kMusicDeviceMIDIEventSelect));
-  ASSERT_EQ(probe->lastWordCount, 4);
-  EXPECT_EQ(probe->lastWords[0], 12);
-  EXPECT_EQ(probe->lastWords[3], 0x90);
+  EXPECT_EQ(Sent(probe), (Words{12, 100, 60, 0x90}));
   EXPECT_EQ(AudioUnitInitialize(ci), PlatformProbeRecorded(kAudioUnitInitializeSelect));
-  EXPECT_EQ(probe->lastWordCount, 0);
+  EXPECT_EQ(Sent(probe), Words{});
   EXPECT_EQ(AudioUnitReset(ci, kAudioUnitScope_Global, 3), PlatformProbeRecorded(kAudioUnitResetSelect));
-  EXPECT_EQ(probe->lastWords[0], 3);
+  EXPECT_EQ(Sent(probe), (Words{3, kAudioUnitScope_Global}));
   AudioUnitRenderActionFlags flags = 0;
   AudioTimeStamp ts{};
   EXPECT_EQ(AudioUnitRender(ci, &flags, &ts, 1, 256, nullptr), PlatformProbeRecorded(kAudioUnitRenderSelect));
-  ASSERT_EQ(probe->lastWordCount, 5);
-  EXPECT_EQ(probe->lastWords[1], 256);
-  EXPECT_EQ(probe->lastWords[4], reinterpret_cast<long>(&flags));
+  EXPECT_EQ(Sent(probe), (Words{0, 256, 1, Word(&ts), Word(&flags)}));
   EXPECT_EQ(CloseComponent(ci), noErr);
 }
 
