@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -49,28 +48,17 @@ TEST(CFPropertyList, ClassInfoDictionaryRoundTripsThroughAPresetFile) {
   ASSERT_NE(xml, nullptr);
   CFURLRef url = TempURL("roundtrip.aupreset");
   SInt32 err = 1;
+  CFDataRef read = nullptr;
   ASSERT_TRUE(CFURLWriteDataAndPropertiesToResource(url, xml, nullptr, &err));
   EXPECT_EQ(err, 0);
-  CFDataRef read = nullptr;
   ASSERT_TRUE(CFURLCreateDataAndPropertiesFromResource(nullptr, url, &read, nullptr, nullptr, &err));
   EXPECT_TRUE(CFEqual(read, xml));
   CFPropertyListFormat format = kCFPropertyListBinaryFormat_v1_0;
   CFPropertyListRef back = CFPropertyListCreateWithData(nullptr, read, kCFPropertyListMutableContainers, &format, nullptr);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(format, kCFPropertyListXMLFormat_v1_0);
-  EXPECT_EQ(CFGetTypeID(back), CFDictionaryGetTypeID());
+  // every value compared by type and content: signs, escaped text, empty data, the boolean
   EXPECT_TRUE(CFEqual(back, dict));
-  CFDictionaryRef d = static_cast<CFDictionaryRef>(back);
-  SInt32 manufacturer = 0;
-  EXPECT_TRUE(CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(d, CFSTR("manufacturer"))),
-                               kCFNumberSInt32Type, &manufacturer));
-  EXPECT_EQ(manufacturer, -2);
-  char name[64];
-  EXPECT_TRUE(CFStringGetCString(static_cast<CFStringRef>(CFDictionaryGetValue(d, CFSTR("name"))), name,
-                                 sizeof name, kCFStringEncodingUTF8));
-  EXPECT_STREQ(name, "Pr\xC3\xA9sence <&>");
-  EXPECT_EQ(CFDataGetLength(static_cast<CFDataRef>(CFDictionaryGetValue(d, CFSTR("empty")))), 0);
-  EXPECT_EQ(CFDictionaryGetValue(d, CFSTR("on")), kCFBooleanTrue);
   CFRelease(back);
   CFRelease(read);
   CFRelease(url);
@@ -95,8 +83,7 @@ TEST(CFPropertyList, ValuesWithoutAListFormAreRefused) {
 }
 
 TEST(CFPropertyList, TextThatIsNotAListMakesNothing) {
-  const char* bad[] = {"", "not xml", "<plist><dict><key>a</key></plist>"};
-  for (const char* text : bad) {
+  for (const char* text : {"", "not xml", "<plist><dict><key>a</key></plist>"}) {
     CFDataRef data = CFDataCreate(nullptr, reinterpret_cast<const UInt8*>(text), static_cast<CFIndex>(strlen(text)));
     EXPECT_EQ(CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr), nullptr) << text;
     CFRelease(data);

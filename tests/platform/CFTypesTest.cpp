@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -10,6 +11,14 @@
 namespace {
 
 CFStringRef Str(const char* s) { return CFStringCreateWithCString(nullptr, s, kCFStringEncodingUTF8); }
+
+// Whether the number converted without loss, and the value it gave as type t.
+template <typename T>
+std::pair<bool, T> As(CFNumberRef n, CFNumberType t) {
+  T out{};
+  const bool exact = CFNumberGetValue(n, t, &out);
+  return {exact, out};
+}
 
 } // namespace
 
@@ -32,8 +41,7 @@ TEST(CFString, KeepsUtf8TextAndCountsUtf16Units) {
 }
 
 TEST(CFString, InvalidBytesMakeNoString) {
-  EXPECT_EQ(Str("\xC3"), nullptr);
-  EXPECT_EQ(Str("a\xFFz"), nullptr);
+  for (const char* bad : {"\xC3", "a\xFFz"}) EXPECT_EQ(Str(bad), nullptr) << bad;
   EXPECT_EQ(CFStringCreateWithCString(nullptr, "\xC3\xA9", kCFStringEncodingASCII), nullptr);
   EXPECT_EQ(CFStringCreateWithCString(nullptr, nullptr, kCFStringEncodingUTF8), nullptr);
 }
@@ -52,43 +60,28 @@ TEST(CFString, ConstantStringsAreSharedAndImmortal) {
 }
 
 TEST(CFNumber, ConvertsBetweenTypesAndReportsLoss) {
-  SInt32 v = -70000;
+  const SInt32 v = -70000;
   CFNumberRef n = CFNumberCreate(nullptr, kCFNumberSInt32Type, &v);
-  SInt64 wide = 0;
-  EXPECT_TRUE(CFNumberGetValue(n, kCFNumberSInt64Type, &wide));
-  EXPECT_EQ(wide, -70000);
-  SInt16 narrow = 0;
-  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt16Type, &narrow));
-  Float64 d = 0;
-  EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat64Type, &d));
-  EXPECT_EQ(d, -70000.0);
+  EXPECT_EQ(As<SInt64>(n, kCFNumberSInt64Type), std::make_pair(true, SInt64(-70000)));
+  EXPECT_FALSE(As<SInt16>(n, kCFNumberSInt16Type).first);
+  EXPECT_EQ(As<Float64>(n, kCFNumberFloat64Type), std::make_pair(true, -70000.0));
   EXPECT_FALSE(CFNumberIsFloatType(n));
   CFRelease(n);
-
-  Float32 f = 2.5f;
+  const Float32 f = 2.5f;
   n = CFNumberCreate(nullptr, kCFNumberFloat32Type, &f);
   EXPECT_TRUE(CFNumberIsFloatType(n));
-  SInt32 truncated = 0;
-  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt32Type, &truncated));
-  EXPECT_EQ(truncated, 2);
-  Float32 back = 0;
-  EXPECT_TRUE(CFNumberGetValue(n, kCFNumberFloat32Type, &back));
-  EXPECT_EQ(back, 2.5f);
+  EXPECT_EQ(As<SInt32>(n, kCFNumberSInt32Type), std::make_pair(false, SInt32(2))); // truncated
+  EXPECT_EQ(As<Float32>(n, kCFNumberFloat32Type), std::make_pair(true, 2.5f));
   CFRelease(n);
-
-  SInt64 big = INT64_MAX;
+  const SInt64 big = INT64_MAX;
   n = CFNumberCreate(nullptr, kCFNumberSInt64Type, &big);
-  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberFloat64Type, &d)); // 2^63 - 1 has no double
-  SInt64 backBig = 0;
-  EXPECT_TRUE(CFNumberGetValue(n, kCFNumberLongLongType, &backBig));
-  EXPECT_EQ(backBig, INT64_MAX);
+  EXPECT_FALSE(As<Float64>(n, kCFNumberFloat64Type).first); // 2^63 - 1 has no double
+  EXPECT_EQ(As<SInt64>(n, kCFNumberLongLongType), std::make_pair(true, INT64_MAX));
   CFRelease(n);
-  Float64 huge = 1e300;
+  const Float64 huge = 1e300;
   n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &huge);
-  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt64Type, &backBig));
-  EXPECT_EQ(backBig, INT64_MAX);
+  EXPECT_EQ(As<SInt64>(n, kCFNumberSInt64Type), std::make_pair(false, INT64_MAX)); // saturated
   CFRelease(n);
-
   EXPECT_EQ(CFNumberCreate(nullptr, static_cast<CFNumberType>(99), &v), nullptr);
   EXPECT_EQ(CFNumberCreate(nullptr, kCFNumberSInt32Type, nullptr), nullptr);
 }
@@ -97,13 +90,11 @@ TEST(CFData, CopiesBytesAndReadsRanges) {
   const UInt8 bytes[] = {1, 2, 3, 4, 5};
   CFDataRef d = CFDataCreate(nullptr, bytes, 5);
   EXPECT_EQ(CFDataGetLength(d), 5);
-  UInt8 out[3] = {};
-  CFDataGetBytes(d, CFRangeMake(2, 3), out);
-  EXPECT_EQ(out[0], 3);
-  EXPECT_EQ(out[2], 5);
-  UInt8 untouched[3] = {9, 9, 9};
-  CFDataGetBytes(d, CFRangeMake(3, 3), untouched); // past the end: nothing copied
-  EXPECT_EQ(untouched[0], 9);
+  std::array<UInt8, 3> out = {9, 9, 9};
+  CFDataGetBytes(d, CFRangeMake(3, 3), out.data()); // past the end: nothing copied
+  EXPECT_EQ(out, (std::array<UInt8, 3>{9, 9, 9}));
+  CFDataGetBytes(d, CFRangeMake(2, 3), out.data());
+  EXPECT_EQ(out, (std::array<UInt8, 3>{3, 4, 5}));
   CFDataRef empty = CFDataCreate(nullptr, nullptr, 0);
   EXPECT_EQ(CFDataGetLength(empty), 0);
   EXPECT_EQ(CFDataGetBytePtr(empty), nullptr);
