@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -58,7 +57,7 @@ TEST(ComponentManager, RegistryListsTheBundlesComponentsAndSkipsMalformedOnes) {
   EXPECT_EQ(RegisterComponentBundle("/no/such/Thing.component"), 0);
 }
 
-TEST(ComponentManager, OpenGivesTheComponentItsInstanceAndSharedStorage) {
+TEST(ComponentManager, OpenGivesTheComponentItsInstanceSharedStorageAndArgumentWords) {
   ComponentInstance ci = nullptr;
   ASSERT_EQ(OpenAComponent(Find(kProbe), &ci), noErr);
   ASSERT_NE(ci, nullptr);
@@ -78,13 +77,8 @@ TEST(ComponentManager, OpenGivesTheComponentItsInstanceAndSharedStorage) {
   ASSERT_NE(second, nullptr);
   EXPECT_NE(ProbeOf(second), probe);
   EXPECT_EQ(CloseComponent(second), noErr);
-  EXPECT_EQ(CloseComponent(ci), noErr);
-}
 
-TEST(ComponentManager, ArgumentsTravelLastFirstAsPointerSizedWords) {
-  ComponentInstance ci = OpenComponent(Find(kProbe));
-  ASSERT_NE(ci, nullptr);
-  PlatformProbe* probe = ProbeOf(ci);
+  // Arguments travel last first, as pointer-sized words.
   UInt32 size = 0;
   int data = 0;
   EXPECT_EQ(AudioUnitGetProperty(ci, 8, kAudioUnitScope_Output, 7, &data, &size),
