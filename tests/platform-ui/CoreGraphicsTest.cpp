@@ -14,10 +14,7 @@ namespace {
 void Put(void* base, size_t rowBytes, int x, int row, uint32_t argb)
 {
   unsigned char* p = static_cast<unsigned char*>(base) + row * rowBytes + x * 4;
-  p[0] = argb >> 24;
-  p[1] = argb >> 16;
-  p[2] = argb >> 8;
-  p[3] = argb;
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(argb >> (24 - 8 * i));
 }
 
 }  // namespace
@@ -137,21 +134,6 @@ TEST(CGImage, IsASnapshotThatDrawsUprightAndScaledIntoTheRectangle)
   CGContextRelease(dst);
 }
 
-TEST(CGGDIContext, IsAttachedToTheMemoryContextWithTopLeftCoordinatesAndReleasedWithIt)
-{
-  GDI_HDC hdc = GDI_CreateMemContext(nullptr, 8, 4);
-  ASSERT_NE(hdc, nullptr);
-  CGContextRef c = CGContextGetForGDIContext(hdc);
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(GDI_GetCtxNativeContext(hdc), c);
-  EXPECT_EQ(CGBitmapContextGetData(c), GDI_GetCtxFrameBuffer(hdc));
-  CGContextSetRGBFillColor(c, 0, 0, 1, 1);
-  CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
-  EXPECT_EQ(PixelAt(GDI_GetCtxFrameBuffer(hdc), GDI_GetCtxRowSpan(hdc) * 4, 0, 0), 0xFF0000FFu);
-  EXPECT_EQ(CGContextGetForGDIContext(nullptr), nullptr);
-  GDI_DeleteGfxContext(hdc);
-}
-
 // The editor's screen copy: in drawRect, wrap the current port as a flipped context,
 // make an image of the off-screen surface and draw it at (0, 0, w, h).
 namespace {
@@ -174,10 +156,18 @@ public:
 
 }  // namespace
 
-TEST(CGImage, SurfaceCopiedIntoTheViewLandsUprightInTheWindowBacking)
+TEST(CGImage, GDISurfaceContextHasTopLeftCoordinatesAndItsCopyLandsUprightInTheWindow)
 {
   NSAutoreleasePool pool;
   GDI_HDC hdc = GDI_CreateMemContext(nullptr, 802, 253);
+  CGContextRef c = CGContextGetForGDIContext(hdc);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(GDI_GetCtxNativeContext(hdc), c);
+  EXPECT_EQ(CGBitmapContextGetData(c), GDI_GetCtxFrameBuffer(hdc));
+  EXPECT_EQ(CGContextGetForGDIContext(nullptr), nullptr);
+  CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+  CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
+  EXPECT_EQ(PixelAt(GDI_GetCtxFrameBuffer(hdc), GDI_GetCtxRowSpan(hdc) * 4, 0, 0), 0xFF0000FFu);
   void* bits = GDI_GetCtxFrameBuffer(hdc);
   const size_t span = GDI_GetCtxRowSpan(hdc) * 4;
   for (int y = 0; y < 253; ++y)
