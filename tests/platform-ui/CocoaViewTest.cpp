@@ -177,19 +177,18 @@ TEST_F(Hosted, ButtonsReachTheViewAtItsPointAndDragAndReleaseFollowThePress)
   EXPECT_EQ(view->seen[1].type, NSUInteger(NSRightMouseDragged));
   EXPECT_EQ(view->seen[2].type, NSUInteger(NSRightMouseUp));
   for (size_t i : {1, 2}) EXPECT_TRUE(view->seen[i].flags & NSRightMouseButtonFlag) << i;
-}
 
-TEST_F(Hosted, EventsAreConvertedIntoAnOffsetView)
-{
+  // events are converted into an offset view
+  view->seen.clear();
   view->setFrameOrigin(NSMakePoint(40, 30));
-  window->handleHostMouseButton(0, true, NSMakePoint(50, 40), 0, 1.0);
-  window->handleHostMouseButton(0, false, NSMakePoint(50, 40), 0, 1.1);
+  window->handleHostMouseButton(0, true, NSMakePoint(50, 40), 0, 7.0);
+  window->handleHostMouseButton(0, false, NSMakePoint(50, 40), 0, 7.1);
   ASSERT_EQ(view->seen.size(), 2u);
   EXPECT_EQ(view->at(0), Event(NSLeftMouseDown, 10, 10));
   const NSPoint out = view->convertPoint_toView(NSMakePoint(1, 2), nil);
   EXPECT_EQ(std::make_pair(out.x, out.y), std::make_pair(41.0, 32.0));
   // outside the view: the content view gets the press, not ours
-  window->handleHostMouseButton(0, true, NSMakePoint(5, 5), 0, 3.0);
+  window->handleHostMouseButton(0, true, NSMakePoint(5, 5), 0, 9.0);
   EXPECT_EQ(view->seen.size(), 2u);
 }
 
@@ -285,7 +284,7 @@ TEST_F(Hosted, InvalidRectanglesUniteAndAreClippedToTheViewAndResizingInvalidate
   expectPixels({{500, 200, 0xFFEDEDEDu}, {399, 99, 0xFFFF0000u}});
 }
 
-TEST_F(Hosted, TransparentViewIsDrawnOverItsRepaintedSuperview)
+TEST_F(Hosted, TransparentViewIsDrawnOverItsRepaintedSuperviewAndFlippedViewMeasuresFromItsTop)
 {
   RecordingView* overlay = add(NSMakeRect(100, 100, 50, 50), view);
   overlay->opaque = false;
@@ -301,10 +300,8 @@ TEST_F(Hosted, TransparentViewIsDrawnOverItsRepaintedSuperview)
   EXPECT_TRUE(NSEqualRects(overlay->drawn[0], NSMakeRect(0, 0, 10, 10)));
   expectPixels({{105, 105, 0xFF0000FFu}});
   EXPECT_FALSE(window->displayIfNeeded());
-}
 
-TEST_F(Hosted, FlippedViewMeasuresFromItsTop)
-{
+  // a flipped view measures from its top
   RecordingView* flipped = add(NSMakeRect(200, 100, 100, 50), view, true);
   window->displayIfNeeded();
   flipped->drawn.clear();
