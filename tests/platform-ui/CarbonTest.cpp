@@ -164,7 +164,11 @@ class Carbon : public ::testing::Test
 {
 protected:
   void SetUp() override { NSRunLoop::useManualClock(0); }
-  void TearDown() override { NSRunLoop::useSystemClock(); }
+  void TearDown() override
+  {
+    if (h.window) h.close();
+    NSRunLoop::useSystemClock();
+  }
   NSAutoreleasePool pool;
   Host h;
 };
@@ -196,7 +200,6 @@ TEST_F(Carbon, CompositingWindowTimerInvalidatesAndControlDrawsFlippedContext)
                {{5, 0, 0xFFFF0000u}, {9, 14, 0xFFFF0000u}, {4, 0, 0}, {9, 15, 0}, {10, 0, 0xFFEDEDEDu}});
   NSRunLoop::currentRunLoop()->advanceTime(0.5);
   EXPECT_EQ(h.ticks, 8);
-  h.close();
 }
 
 TEST_F(Carbon, NonCompositingWindowDrawsThroughThePortAtOnce)
@@ -221,7 +224,6 @@ TEST_F(Carbon, NonCompositingWindowDrawsThroughThePortAtOnce)
   UpdateControls(h.window, nullptr);
   ExpectPixels([&](int x, int y) { return h.pixel(x, y); },
                {{0, 299, 0xFF0000FFu}, {49, 250, 0xFF0000FFu}, {50, 250, 0xFFEDEDEDu}});
-  h.close();
 }
 
 TEST_F(Carbon, MouseBoundsAndDisposeEventsReachTheirHandlersWithTheirParameters)
@@ -283,8 +285,6 @@ TEST_F(Carbon, MouseBoundsAndDisposeEventsReachTheirHandlersWithTheirParameters)
   EXPECT_EQ(h.of(kEventClassControl, kEventControlDispose).size(), 1u);
   // the handler went with the control; removing it again is refused, not a crash
   EXPECT_EQ(RemoveEventHandler(h.controlHandler), paramErr);
-  RemoveEventLoopTimer(h.timer);
-  DisposeWindow(h.window);
 }
 
 TEST_F(Carbon, HandlersRunNewestFirstAndMayRemoveThemselvesWhileCalled)
