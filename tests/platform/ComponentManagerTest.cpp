@@ -125,27 +125,20 @@ TEST(ComponentManager, FailuresToOpenLeaveNoInstance) {
   EXPECT_EQ(GetComponentInfo(nullptr, &cd, nullptr, nullptr, nullptr), invalidComponentID);
 }
 
-namespace {
-
-ComponentResult InProcessEntry(ComponentParameters* params, Handle storage) {
-  switch (params->what) {
-    case kComponentOpenSelect:
-      SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
-                                  reinterpret_cast<Handle>(new int(41)));
-      return noErr;
-    case kComponentCloseSelect:
-      delete reinterpret_cast<int*>(storage);
-      return noErr;
-    default:
-      return ++*reinterpret_cast<int*>(storage);
-  }
-}
-
-} // namespace
-
 TEST(ComponentManager, InProcessComponentsRegisterAndUnregister) {
   ComponentDescription cd = {kAudioUnitType_Generator, 0x496E7072, kMaker, 0, 0};
-  Component c = RegisterComponent(&cd, InProcessEntry, "in process");
+  // an entry that counts its calls from 41 in its storage
+  ComponentRoutineUPP entry = [](ComponentParameters* params, Handle storage) -> ComponentResult {
+    if (params->what == kComponentOpenSelect)
+      SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
+                                  reinterpret_cast<Handle>(new int(41)));
+    else if (params->what == kComponentCloseSelect)
+      delete reinterpret_cast<int*>(storage);
+    else
+      return ++*reinterpret_cast<int*>(storage);
+    return noErr;
+  };
+  Component c = RegisterComponent(&cd, entry, "in process");
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(FindNextComponent(nullptr, &cd), c);
   EXPECT_EQ(GetComponentBundle(c), nullptr);
