@@ -25,11 +25,13 @@ class ManualClock : public ::testing::Test
 protected:
   void SetUp() override { NSRunLoop::useManualClock(1000.0); }
   void TearDown() override { NSRunLoop::useSystemClock(); }
-  // A repeating timer that counts into `fired`, scheduled in the default mode.
-  NSTimer* counter(NSTimeInterval period, int& fired, bool repeats = true)
+  // A timer that counts into `fired`, added in the given mode.
+  NSTimer* counter(NSTimeInterval period, int& fired, bool repeats = true, NSString* mode = NSDefaultRunLoopMode)
   {
-    return NSTimer::scheduledTimerWithTimeInterval_target_selector_userInfo_repeats(
+    NSTimer* t = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(
         period, nil, [&fired](NSTimer*) { ++fired; }, nil, repeats ? YES : NO);
+    loop->addTimer_forMode(t, mode);
+    return t;
   }
   NSAutoreleasePool pool;
   NSRunLoop* loop = NSRunLoop::currentRunLoop();
@@ -98,12 +100,8 @@ TEST_F(ManualClock, OneShotTimerFiresOnceAndRunOncePumpsOnePass)
 TEST_F(ManualClock, CommonModesTimerAlsoFiresWhileTracking)
 {
   int common = 0, plain = 0;
-  NSTimer* a = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(
-      0.1, nil, [&common](NSTimer*) { ++common; }, nil, YES);
-  NSTimer* b = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(
-      0.1, nil, [&plain](NSTimer*) { ++plain; }, nil, YES);
-  loop->addTimer_forMode(a, NSRunLoopCommonModes);
-  loop->addTimer_forMode(b, NSDefaultRunLoopMode);
+  NSTimer* a = counter(0.1, common, true, NSRunLoopCommonModes);
+  NSTimer* b = counter(0.1, plain);
   // while the host tracks a drag the loop runs in the event-tracking mode
   loop->runMode_beforeDate(NSEventTrackingRunLoopMode, NSDate::dateWithTimeIntervalSinceNow(0.15));
   EXPECT_EQ(std::make_pair(common, plain), std::make_pair(1, 0));
