@@ -205,6 +205,9 @@ TEST_F(Carbon, CompositingWindowTimerInvalidatesAndControlDrawsFlippedContext)
 TEST_F(Carbon, NonCompositingWindowDrawsThroughThePortAtOnce)
 {
   h.open(kWindowNoAttributes);
+  ControlRef root = nullptr;
+  EXPECT_EQ(GetRootControl(h.window, &root), noErr);
+  EXPECT_EQ(HIViewGetSuperview(h.pane), root);
   NSRunLoop::currentRunLoop()->advanceTime(0);
   h.got.clear();
   NSRunLoop::currentRunLoop()->advanceTime(2.0 / 24);
@@ -253,6 +256,10 @@ TEST_F(Carbon, MouseBoundsAndDisposeEventsReachTheirHandlersWithTheirParameters)
   EXPECT_EQ(std::make_tuple(h.of(kEventClassMouse, kEventMouseDragged).size(), h.of(kEventClassMouse, kEventMouseUp).size(),
                             h.of(kEventClassMouse, kEventMouseMoved).size()),
             std::make_tuple(1u, 2u, 1u));
+  // in the control's coordinates, measured from its top as well
+  HIPoint p = downs[0].local;
+  ASSERT_EQ(HIViewConvertPoint(&p, nullptr, h.pane), noErr);
+  EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(15.0, 40.0));
   const std::vector<Received> wheels = h.of(kEventClassMouse, kEventMouseWheelMoved);
   ASSERT_EQ(wheels.size(), 2u);
   EXPECT_EQ(std::make_pair(wheels[0].axis, wheels[0].delta), std::make_pair(EventMouseWheelAxis(kEventMouseWheelAxisY), -1));

@@ -107,9 +107,12 @@ TEST(CGImage, IsASnapshotThatDrawsUprightAndScaledIntoTheRectangle)
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(std::make_tuple(CGImageGetWidth(image), CGImageGetHeight(image), CGImageGetAlphaInfo(image)),
             std::make_tuple(size_t(2), size_t(2), kCGImageAlphaFirst));
-  // later changes to the context do not reach the image
+  // later changes to the context do not reach the image; a new one keeps straight alpha
   Put(CGBitmapContextGetData(src), 8, 1, 0, 0x80112233u);
   EXPECT_EQ(CGImageGetPixelARGB(image, 1, 0), 0xFF00FF00u);
+  CGImageRef later = CGBitmapContextCreateImage(src);
+  EXPECT_EQ(CGImageGetPixelARGB(later, 1, 0), 0x80112233u);
+  CGImageRelease(later);
   EXPECT_EQ(CGImageGetPixelARGB(image, 2, 0), 0u);
   EXPECT_EQ(CGBitmapContextCreateImage(nullptr), nullptr);
 
