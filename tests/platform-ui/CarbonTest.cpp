@@ -117,8 +117,9 @@ struct Host
     compositing = (attributes & kWindowCompositingAttribute) != 0;
     Rect paneBounds = {0, 0, 253, 802};
     ASSERT_EQ(CreateUserPaneControl(window, &paneBounds, compositing ? 0x12000026 : 38, &pane), noErr);
-    const EventTypeSpec controlEvents[] = {{kEventClassControl, kEventControlClick}, {kEventClassControl, kEventControlDraw},
-        {kEventClassControl, kEventControlDispose}, {kEventClassControl, kEventControlBoundsChanged}};
+    const EventTypeSpec controlEvents[] = {{kEventClassControl, kEventControlClick},
+        {kEventClassControl, kEventControlDraw}, {kEventClassControl, kEventControlDispose},
+        {kEventClassControl, kEventControlBoundsChanged}};
     const EventTypeSpec mouseEvents[] = {{kEventClassMouse, kEventMouseDown}, {kEventClassMouse, kEventMouseUp},
         {kEventClassMouse, kEventMouseMoved}, {kEventClassMouse, kEventMouseDragged},
         {kEventClassMouse, kEventMouseWheelMoved}};
@@ -253,8 +254,8 @@ TEST_F(Carbon, MouseBoundsAndDisposeEventsReachTheirHandlersWithTheirParameters)
   const std::vector<Received> clicks = h.of(kEventClassControl, kEventControlClick);
   ASSERT_EQ(clicks.size(), 2u);
   EXPECT_EQ(clicks[1].clicks, 2u);
-  EXPECT_EQ(std::make_tuple(h.of(kEventClassMouse, kEventMouseDragged).size(), h.of(kEventClassMouse, kEventMouseUp).size(),
-                            h.of(kEventClassMouse, kEventMouseMoved).size()),
+  EXPECT_EQ(std::make_tuple(h.of(kEventClassMouse, kEventMouseDragged).size(),
+                            h.of(kEventClassMouse, kEventMouseUp).size(), h.of(kEventClassMouse, kEventMouseMoved).size()),
             std::make_tuple(1u, 2u, 1u));
   // in the control's coordinates, measured from its top as well
   HIPoint p = downs[0].local;
@@ -262,8 +263,9 @@ TEST_F(Carbon, MouseBoundsAndDisposeEventsReachTheirHandlersWithTheirParameters)
   EXPECT_EQ(std::make_pair(p.x, p.y), std::make_pair(15.0, 40.0));
   const std::vector<Received> wheels = h.of(kEventClassMouse, kEventMouseWheelMoved);
   ASSERT_EQ(wheels.size(), 2u);
-  EXPECT_EQ(std::make_pair(wheels[0].axis, wheels[0].delta), std::make_pair(EventMouseWheelAxis(kEventMouseWheelAxisY), -1));
-  EXPECT_EQ(std::make_pair(wheels[1].axis, wheels[1].delta), std::make_pair(EventMouseWheelAxis(kEventMouseWheelAxisX), 1));
+  const EventMouseWheelAxis x = kEventMouseWheelAxisX, y = kEventMouseWheelAxisY;
+  EXPECT_EQ(std::make_pair(wheels[0].axis, wheels[0].delta), std::make_pair(y, -1));
+  EXPECT_EQ(std::make_pair(wheels[1].axis, wheels[1].delta), std::make_pair(x, 1));
 
   // bounds changes and disposal reach the control; removed handlers hear nothing
   Rect moved = {10, 20, 263, 822}, back = {0, 0, 0, 0};

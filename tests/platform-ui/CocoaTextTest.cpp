@@ -100,7 +100,8 @@ TEST(NSColor, ComponentsAreClampedToTheUnitRange)
 {
   NSAutoreleasePool pool;
   NSColor* c = NSColor::colorWithCalibratedRed_green_blue_alpha(255 / 255.0, 128 / 255.0, -0.5, 2);
-  EXPECT_EQ(std::make_tuple(c->redComponent(), c->blueComponent(), c->alphaComponent()), std::make_tuple(1.0, 0.0, 1.0));
+  EXPECT_EQ(std::make_tuple(c->redComponent(), c->blueComponent(), c->alphaComponent()),
+            std::make_tuple(1.0, 0.0, 1.0));
   EXPECT_DOUBLE_EQ(c->greenComponent(), 128 / 255.0);
 }
 

@@ -63,7 +63,8 @@ TEST_F(AUEventListener, DeliversMatchingEventsWithTheValueReadBack) {
   ASSERT_EQ(heard.size(), 2u);
   EXPECT_EQ(std::make_pair(heard[0].type, heard[0].object),
             std::make_pair(AudioUnitEventType(kAudioUnitEvent_BeginParameterChangeGesture), static_cast<void*>(&tag)));
-  EXPECT_EQ(std::make_pair(heard[1].type, heard[1].value), std::make_pair(AudioUnitEventType(kAudioUnitEvent_ParameterValueChange), 0.5f));
+  EXPECT_EQ(std::make_pair(heard[1].type, heard[1].value),
+            std::make_pair(AudioUnitEventType(kAudioUnitEvent_ParameterValueChange), 0.5f));
 
   // The sending listener does not hear its own event.
   EXPECT_EQ(AUEventListenerNotify(listener, nullptr, &change), noErr);
