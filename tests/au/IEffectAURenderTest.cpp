@@ -15,7 +15,7 @@ protected:
     mUnit = OpenTestEffect();
     ASSERT_NE(mUnit, nullptr);
     ASSERT_EQ(SetParam(mUnit, kGain, 6.f), noErr);
-    mGain = DBToGain(6.0);
+    ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   }
   void TearDown() override { CloseComponent(mUnit); }
 
@@ -34,16 +34,29 @@ protected:
     }
   }
 
+  void ExpectSilent(Buffers& out, UInt32 c, UInt32 frames)
+  {
+    ASSERT_NE(out.Data(c), nullptr);
+    for (UInt32 i = 0; i < frames; ++i) {
+      ASSERT_EQ(out.Data(c)[i], 0.f) << c << ":" << i;
+    }
+  }
+
+  OSStatus Connect(AudioUnit upstream, UInt32 inputBus = 0, AudioUnitScope scope = kAudioUnitScope_Input)
+  {
+    AudioUnitConnection connection = { upstream, 0, inputBus };
+    return AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, scope, 0, &connection, sizeof connection);
+  }
+
   AudioUnit mUnit = nullptr;
-  float mGain = 1.f;
+  Source source;  // the input, connected at set-up
+  const float mGain = DBToGain(6.0);
 };
 
 }  // namespace
 
 TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   Buffers out(2, 256);
   ASSERT_EQ(Render(out, 1000, 256), noErr);
   EXPECT_EQ(source.calls, 1);
@@ -57,15 +70,12 @@ TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
   ASSERT_EQ(Render(out, 1256, 256), noErr);
   EXPECT_EQ(source.calls, 2);
   ExpectProcessed(out, 1256, 256, 2, mGain);
-  // Zero frames is a valid, empty slice.
   Buffers none(2, 0);
-  EXPECT_EQ(Render(none, 1512, 0), noErr);
+  EXPECT_EQ(Render(none, 1512, 0), noErr);  // zero frames is a valid, empty slice
 }
 
 TEST_F(IEffectAURender, AFailingPullEndsTheRenderAndIsRetriedForTheSameSlice)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   int posts = 0;
   auto post = [](void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
                  AudioBufferList*) -> OSStatus {
@@ -89,8 +99,6 @@ TEST_F(IEffectAURender, AFailingPullEndsTheRenderAndIsRetriedForTheSameSlice)
 
 TEST_F(IEffectAURender, BypassLeavesTheHostsBuffersAndCallsNothing)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   int notifications = 0;
   auto notify = [](void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
                    AudioBufferList*) -> OSStatus {
@@ -104,11 +112,7 @@ TEST_F(IEffectAURender, BypassLeavesTheHostsBuffersAndCallsNothing)
   EXPECT_EQ(Render(out, 0, 32), noErr);
   EXPECT_EQ(source.calls, 0);
   EXPECT_EQ(notifications, 0);
-  for (UInt32 c = 0; c < 2; ++c) {
-    for (UInt32 i = 0; i < 32; ++i) {
-      EXPECT_EQ(out.Data(c)[i], 0.5f);
-    }
-  }
+  EXPECT_EQ(out.storage, std::vector<std::vector<float>>(2, std::vector<float>(32, 0.5f)));
   // Even a render the unit would refuse is left alone while bypassed.
   EXPECT_EQ(Render(out, 0, 5000), noErr);
   UInt32 off = 0;
@@ -120,8 +124,6 @@ TEST_F(IEffectAURender, BypassLeavesTheHostsBuffersAndCallsNothing)
 
 TEST_F(IEffectAURender, BadTimeStampsBusesFrameCountsAndBuffersAreRefusedBeforeAnythingRuns)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   Buffers out(2, 2048);
   EXPECT_EQ(Render(out, 0, 1024), noErr);
   EXPECT_EQ(Render(out, 1024, 1025), kAudioUnitErr_InvalidPropertyValue);
@@ -146,8 +148,6 @@ TEST_F(IEffectAURender, BadTimeStampsBusesFrameCountsAndBuffersAreRefusedBeforeA
 
 TEST_F(IEffectAURender, NullOutputPointersReceiveTheUnitsOwnBuffers)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   for (UInt32 frames : { 1u, 100u, 1024u }) {
     Buffers out(2, frames);
     out.list.mBuffers[0].mData = nullptr;
@@ -162,20 +162,15 @@ TEST_F(IEffectAURender, NullOutputPointersReceiveTheUnitsOwnBuffers)
 
 // Mended fault: host buffers beyond the bus's plug-in channels were left as they were, and a
 // null pointer among them was pointed past the output scratch buffer.
-TEST_F(IEffectAURender, BuffersNoPluginChannelFillsGetSilence)
+TEST_F(IEffectAURender, BuffersNoPluginChannelFillsGetSilenceAndMonoIsProcessedAsOneChannel)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   for (UInt32 frames : { 1u, 333u, 1024u }) {
     Buffers out(5, frames, 9.f);
     out.list.mBuffers[3].mData = nullptr;
     ASSERT_EQ(Render(out, frames, frames), noErr);
     ExpectProcessed(out, frames, frames, 2, mGain);
     for (UInt32 c : { 2u, 3u, 4u }) {
-      ASSERT_NE(out.Data(c), nullptr);
-      for (UInt32 i = 0; i < frames; ++i) {
-        ASSERT_EQ(out.Data(c)[i], 0.f) << c << ":" << i;
-      }
+      ExpectSilent(out, c, frames);
     }
   }
   // A mono output format with two buffers: the second is not the plug-in's to fill.
@@ -183,28 +178,18 @@ TEST_F(IEffectAURender, BuffersNoPluginChannelFillsGetSilence)
   Buffers two(2, 64, 9.f);
   ASSERT_EQ(Render(two, 5000, 64), noErr);
   ExpectProcessed(two, 5000, 64, 1, mGain);
-  for (UInt32 i = 0; i < 64; ++i) {
-    ASSERT_EQ(two.Data(1)[i], 0.f);
-  }
-}
-
-TEST_F(IEffectAURender, MonoInputIsProcessedAsOneChannel)
-{
-  Source source;
+  ExpectSilent(two, 1, 64);
+  // Mono in and out, initialised: one channel is processed.
   ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Input, 1), noErr);
-  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 1), noErr);
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
-  Buffers out(1, 128);
-  ASSERT_EQ(Render(out, 0, 128), noErr);
-  ExpectProcessed(out, 0, 128, 1, mGain);
+  Buffers one(1, 128);
+  ASSERT_EQ(Render(one, 0, 128), noErr);
+  ExpectProcessed(one, 0, 128, 1, mGain);
 }
 
 TEST_F(IEffectAURender, InputWithoutAFormatAssumesThePluginChannels)
 {
   // Connected by a callback without any stream format: two channels are pulled.
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   AudioStreamBasicDescription f{};
   UInt32 size = sizeof f;
   ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &f, &size), noErr);
@@ -215,47 +200,32 @@ TEST_F(IEffectAURender, InputWithoutAFormatAssumesThePluginChannels)
   Buffers out(2, 64, 3.f);
   ASSERT_EQ(Render(out, 0, 64), noErr);
   EXPECT_EQ(source.calls, 0);
-  for (UInt32 i = 0; i < 64; ++i) {
-    ASSERT_EQ(out.Data(0)[i], 0.f);
-  }
+  ExpectSilent(out, 0, 64);
 }
 
 TEST_F(IEffectAURender, ChainedInstancesPullThroughTheFastPath)
 {
   AudioUnit upstream = OpenTestEffect();
   ASSERT_EQ(SetParam(upstream, kGain, -6.f), noErr);
-  Source source;
-  ASSERT_EQ(SetRenderCallback(upstream, source.Callback()), noErr);
-  AudioUnitConnection connection = { upstream, 0, 0 };
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
-            noErr);
+  Source upstreamSource;
+  ASSERT_EQ(SetRenderCallback(upstream, upstreamSource.Callback()), noErr);
+  ASSERT_EQ(Connect(upstream), noErr);
   for (Float64 t : { 0.0, 512.0 }) {
     Buffers out(2, 512);
     ASSERT_EQ(Render(out, t, 512), noErr);
     ExpectProcessed(out, t, 512, 2, mGain * DBToGain(-6.0));
   }
-  EXPECT_EQ(source.calls, 2);
-  // A failing upstream fails the render.
-  source.failWith = -77;
+  EXPECT_EQ(upstreamSource.calls, 2);
+  EXPECT_EQ(source.calls, 0);  // the connection replaced the callback
+  upstreamSource.failWith = -77;
   Buffers out(2, 64);
-  EXPECT_EQ(Render(out, 1024, 64), -77);
+  EXPECT_EQ(Render(out, 1024, 64), -77);  // a failing upstream fails the render
   // Disconnecting: the input is silent again.
-  source.failWith = noErr;
-  connection.sourceAudioUnit = nullptr;
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
-            noErr);
+  ASSERT_EQ(Connect(nullptr), noErr);
   ASSERT_EQ(Render(out, 2048, 64), noErr);
-  EXPECT_EQ(out.Data(1)[10], 0.f);
-  connection = { upstream, 0, 1 };
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
-            kAudioUnitErr_InvalidProperty);
-  connection = { upstream, 0, 0 };
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Output, 0, &connection,
-                                 sizeof connection),
-            kAudioUnitErr_InvalidProperty);
+  ExpectSilent(out, 1, 64);
+  EXPECT_EQ(Connect(upstream, 1), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(Connect(upstream, 0, kAudioUnitScope_Output), kAudioUnitErr_InvalidProperty);
   CloseComponent(upstream);
 }
 
@@ -321,8 +291,7 @@ TEST_F(IEffectAURender, ChainedUnitWithoutFastPathIsRenderedThroughThePlatform)
   Component plain = RegisterComponent(&cd, PlainSourceEntry, "plain source");
   AudioUnit upstream = OpenComponent(plain);
   ASSERT_NE(upstream, nullptr);
-  AudioUnitConnection connection = { upstream, 0, 0 };
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, 0, 0, &connection, sizeof connection), noErr);
+  ASSERT_EQ(Connect(upstream, 0, kAudioUnitScope_Global), noErr);
   Buffers out(2, 300);
   ASSERT_EQ(Render(out, 77, 300), noErr);
   ExpectProcessed(out, 77, 300, 2, mGain);
@@ -342,9 +311,7 @@ TEST_F(IEffectAURender, ConnectionToAUnitWhoseFormatIsRefusedFails)
   ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 2), noErr);
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
   // Active with two output channels: a mono input no longer pairs.
-  AudioUnitConnection connection = { upstream, 0, 0 };
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, 0, 0, &connection, sizeof connection),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(Connect(upstream, 0, kAudioUnitScope_Global), kAudioUnitErr_InvalidProperty);
   Buffers out(2, 16, 4.f);
   ASSERT_EQ(Render(out, 0, 16), noErr);
   EXPECT_EQ(out.Data(0)[3], 0.f);
