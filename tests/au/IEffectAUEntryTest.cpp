@@ -8,22 +8,7 @@
 
 using namespace autest;
 
-namespace {
-
-class IEffectAUEntry : public ::testing::Test
-{
-protected:
-  void SetUp() override
-  {
-    mUnit = OpenTestEffect();
-    ASSERT_NE(mUnit, nullptr);
-  }
-  void TearDown() override { EXPECT_EQ(CloseComponent(mUnit), noErr); }
-
-  AudioUnit mUnit = nullptr;
-};
-
-}  // namespace
+using IEffectAUEntry = UnitFixture;
 
 TEST_F(IEffectAUEntry, LifecycleOpensInitialisesRendersAtSeveralSizesAndRatesAndReopens)
 {

@@ -8,16 +8,9 @@ using namespace autest;
 
 namespace {
 
-class IEffectAUProperty : public ::testing::Test
+class IEffectAUProperty : public UnitFixture
 {
 protected:
-  void SetUp() override
-  {
-    mUnit = OpenTestEffect();
-    ASSERT_NE(mUnit, nullptr);
-  }
-  void TearDown() override { CloseComponent(mUnit); }
-
   OSStatus Info(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32* size = nullptr,
                 Boolean* writable = nullptr)
   {
@@ -60,7 +53,6 @@ protected:
     return t;
   }
 
-  AudioUnit mUnit = nullptr;
 };
 
 }  // namespace

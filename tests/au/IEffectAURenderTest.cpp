@@ -7,17 +7,18 @@ using namespace autest;
 
 namespace {
 
-class IEffectAURender : public ::testing::Test
+class IEffectAURender : public UnitFixture
 {
 protected:
   void SetUp() override
   {
-    mUnit = OpenTestEffect();
-    ASSERT_NE(mUnit, nullptr);
+    UnitFixture::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
     ASSERT_EQ(SetParam(mUnit, kGain, 6.f), noErr);
     ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   }
-  void TearDown() override { CloseComponent(mUnit); }
 
   OSStatus Render(Buffers& out, Float64 sampleTime, UInt32 frames, UInt32 bus = 0)
   {
@@ -48,7 +49,6 @@ protected:
     return AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, scope, 0, &connection, sizeof connection);
   }
 
-  AudioUnit mUnit = nullptr;
   Source source;  // the input, connected at set-up
   const float mGain = DBToGain(6.0);
 };
@@ -60,7 +60,7 @@ TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
   Buffers out(2, 256);
   ASSERT_EQ(Render(out, 1000, 256), noErr);
   EXPECT_EQ(source.calls, 1);
-  EXPECT_EQ(source.busesAsked[0], 0u);
+  EXPECT_EQ(source.lastBus, 0u);
   ExpectProcessed(out, 1000, 256, 2, mGain);
   // The same time stamp again (as for another output bus): the input is not pulled again.
   Buffers again(2, 256);

@@ -19,16 +19,9 @@ SInt32 Number(CFDictionaryRef d, const char* key)
   return v;
 }
 
-class IEffectAUState : public ::testing::Test
+class IEffectAUState : public UnitFixture
 {
 protected:
-  void SetUp() override
-  {
-    mUnit = OpenTestEffect();
-    ASSERT_NE(mUnit, nullptr);
-  }
-  void TearDown() override { CloseComponent(mUnit); }
-
   CFMutableDictionaryRef Save(AudioUnit unit)
   {
     CFPropertyListRef plist = nullptr;
@@ -65,7 +58,7 @@ protected:
       CFDictionaryRemoveValue(d, k);
     }
     CFRelease(k);
-  }  AudioUnit mUnit = nullptr;
+  }
 };
 
 }  // namespace
