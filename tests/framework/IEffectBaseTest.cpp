@@ -157,6 +157,7 @@ TEST(IEffectBase, DisconnectedInputIsSilentEvenAfterCarryingConvertedAudio)
   std::vector<float> fin(8, 0.5f);
   float* inputs[] = { fin.data(), fin.data() };
   rig.plug.AttachInputBuffers(0, 2, inputs, 8);
+  rig.plug.SetBlockSize(8);  // the same size keeps the converted audio
   rig.plug.SetInputChannelConnections(1, 1, false);
   rig.Process(false);
   EXPECT_EQ(std::vector<double>(8, 0.5), rig.out0);
@@ -195,19 +196,6 @@ TEST(IEffectBase, BlockSizeThatCannotBeAllocatedIsNotAdopted)
   EXPECT_EQ(8, plug.GetBlockSize());
   plug.SetBlockSize(100000);
   EXPECT_EQ(100000, plug.GetBlockSize());
-}
-
-TEST(IEffectBase, SameBlockSizeKeepsScratchContents)
-{
-  Rig rig;
-  rig.plug.SetInputChannelConnections(0, 1, true);
-  rig.plug.SetOutputChannelConnections(0, 2, true);
-  std::vector<float> fin(8, 0.75f);
-  float* inputs[] = { fin.data() };
-  rig.plug.AttachInputBuffers(0, 1, inputs, 8);
-  rig.plug.SetBlockSize(8);
-  rig.Process(false);
-  EXPECT_EQ(std::vector<double>(8, 0.75), rig.out0);
 }
 
 TEST(IEffectBase, PassThroughSilencesOutputsBeyondTheInputs)
