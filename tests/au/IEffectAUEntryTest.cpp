@@ -60,24 +60,16 @@ TEST_F(IEffectAUEntry, CanDoAnswersExactlyTheServedSelectors)
 
 TEST_F(IEffectAUEntry, UnknownSelectorsAndShortParameterBlocksAreRefused)
 {
+  // A parameter block: flags, size of the argument words, selector, argument words (the
+  // instance last).
+  struct Block { UInt8 flags, paramSize; SInt16 what; long params[3]; };
+  const long unit = reinterpret_cast<long>(mUnit);
   for (SInt16 selector : { 8, 12, 13, 19, 20, 256, 258, 263, -5, -7 }) {
-    struct
-    {
-      UInt8 flags;
-      UInt8 paramSize;
-      SInt16 what;
-      long params[1];
-    } block = { 0, 0, selector, { reinterpret_cast<long>(mUnit) } };
+    Block block = { 0, 0, selector, { unit, 0, 0 } };
     EXPECT_EQ(CallComponentDispatch(reinterpret_cast<ComponentParameters*>(&block)), badComponentSelector) << selector;
   }
   // A get-parameter block with two of its four argument words.
-  struct
-  {
-    UInt8 flags;
-    UInt8 paramSize;
-    SInt16 what;
-    long params[3];
-  } shortBlock = { 0, 2 * sizeof(long), kAudioUnitGetParameterSelect, { 0, 0, reinterpret_cast<long>(mUnit) } };
+  Block shortBlock = { 0, 2 * sizeof(long), kAudioUnitGetParameterSelect, { 0, 0, unit } };
   EXPECT_EQ(CallComponentDispatch(reinterpret_cast<ComponentParameters*>(&shortBlock)), paramErr);
 }
 
@@ -294,8 +286,9 @@ TEST_F(IEffectAUEntry, UserGesturesReachTheHostsEventListeners)
   std::vector<Heard> heard;
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(HearEvent, &heard, nullptr, nullptr, 0.f, 0.f, &listener), noErr);
-  for (AudioUnitEventType type : { kAudioUnitEvent_BeginParameterChangeGesture, kAudioUnitEvent_ParameterValueChange,
-                                   kAudioUnitEvent_EndParameterChangeGesture }) {
+  const AudioUnitEventType types[] = { kAudioUnitEvent_BeginParameterChangeGesture, kAudioUnitEvent_ParameterValueChange,
+                                       kAudioUnitEvent_EndParameterChangeGesture };
+  for (AudioUnitEventType type : types) {
     AudioUnitEvent e{};
     e.mEventType = type;
     e.mArgument.mParameter = { mUnit, kGain, kAudioUnitScope_Global, 0 };
@@ -304,14 +297,12 @@ TEST_F(IEffectAUEntry, UserGesturesReachTheHostsEventListeners)
   // Controller 7 at its top moves the gain to its maximum, as a drag on the editor would.
   ASSERT_EQ(MusicDeviceMIDIEvent(mUnit, 0xB0, 7, 127, 0), noErr);
   ASSERT_EQ(heard.size(), 3u);
-  EXPECT_EQ(heard[0].type, kAudioUnitEvent_BeginParameterChangeGesture);
-  EXPECT_EQ(heard[1].type, kAudioUnitEvent_ParameterValueChange);
-  EXPECT_EQ(heard[1].value, 12.f);  // read back from the unit while it reports the change
-  EXPECT_EQ(heard[2].type, kAudioUnitEvent_EndParameterChangeGesture);
-  for (const Heard& h : heard) {
-    EXPECT_EQ(h.unit, mUnit);
-    EXPECT_EQ(h.id, static_cast<AudioUnitParameterID>(kGain));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(heard[i].type, types[i]);
+    EXPECT_EQ(heard[i].unit, mUnit);
+    EXPECT_EQ(heard[i].id, static_cast<AudioUnitParameterID>(kGain));
   }
+  EXPECT_EQ(heard[1].value, 12.f);  // read back from the unit while it reports the change
   EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), 12.f);
   // Other controllers pass through to nothing.
   heard.clear();
