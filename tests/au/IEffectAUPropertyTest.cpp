@@ -175,9 +175,6 @@ TEST_F(IEffectAUProperty, ParameterListInfoAndNames)
   for (int i = 0; i < kNumParams; ++i) {
     EXPECT_EQ(ids[i], static_cast<AudioUnitParameterID>(i));
   }
-  size = sizeof ids;
-  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Output, 0, ids, &size), noErr);
-  EXPECT_EQ(size, 0u);
 
   ASSERT_EQ(SetParam(mUnit, kGain, -4.5f), noErr);
   struct { const char* name; AudioUnitParameterUnit unit; const char* unitName; Float32 min, max, current; } expected[] = {
@@ -199,7 +196,6 @@ TEST_F(IEffectAUProperty, ParameterListInfoAndNames)
     } else {
       EXPECT_EQ(info.unitName, nullptr);
     }
-    EXPECT_EQ(info.clumpID, 0u);
     EXPECT_EQ(info.minValue, expected[i].min);
     EXPECT_EQ(info.maxValue, expected[i].max);
     EXPECT_EQ(info.defaultValue, expected[i].current);
@@ -327,9 +323,7 @@ TEST_F(IEffectAUProperty, BusesFormatsAndChannelCounts)
 
 TEST_F(IEffectAUProperty, LatencyTailBypassAndPresets)
 {
-  Float64 latency = -1, tail = -1;
-  ASSERT_EQ(Get(kAudioUnitProperty_Latency, 0, 0, &latency), noErr);
-  EXPECT_EQ(latency, 0.0);
+  Float64 tail = -1;
   ASSERT_EQ(SetParam(mUnit, kLatency, 882.f), noErr);
   ASSERT_EQ(Get(kAudioUnitProperty_TailTime, 0, 0, &tail), noErr);
   EXPECT_DOUBLE_EQ(tail, 0.02);
@@ -339,9 +333,6 @@ TEST_F(IEffectAUProperty, LatencyTailBypassAndPresets)
   EXPECT_EQ(Get(kAudioUnitProperty_BypassEffect, kAudioUnitScope_Input, 0, &state), kAudioUnitErr_InvalidProperty);
   ASSERT_EQ(Get(kAudioUnitProperty_BypassEffect, 0, 0, &state), noErr);
   EXPECT_EQ(state, 1u);
-  OSStatus lastError = 5;
-  ASSERT_EQ(Get(kAudioUnitProperty_LastRenderError, 0, 0, &lastError), noErr);
-  EXPECT_EQ(lastError, noErr);
 
   CFArrayRef presets = nullptr, again = nullptr;
   ASSERT_EQ(Get(kAudioUnitProperty_FactoryPresets, 0, 0, &presets), noErr);
