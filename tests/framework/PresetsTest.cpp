@@ -71,7 +71,6 @@ TEST(Presets, DefaultPresetsFillTheRemainingSlotsAndStopQuietly)
   EXPECT_STREQ("-", plug.GetPresetName(4));
   EXPECT_STREQ("-", plug.GetPresetName(5));
   EXPECT_EQ(plug.Values(), StoredValues(plug)[5]);
-  EXPECT_EQ(6, plug.NPresets());
 
   // Every slot is taken: the making operations do nothing.
   MakeFlatPreset(plug, "late", 1.0);
@@ -149,7 +148,7 @@ TEST(Presets, RestoreByIndexOrExactNameSetsEveryParameterAndTheCurrentIndex)
   EXPECT_EQ(2.0, plug.GetParam(kMidGain)->Value());
 }
 
-TEST(Presets, RestoringAnEmptySlotStoresTheCurrentSoundAsNextUserPreset)
+TEST(Presets, RestoringAnEmptySlotStoresTheCurrentSoundAsNextUserPresetAndPruneKeepsTheRest)
 {
   TestPlug plug;
   plug.MakeDefaultPreset("my user preset", 1);
@@ -166,19 +165,13 @@ TEST(Presets, RestoringAnEmptySlotStoresTheCurrentSoundAsNextUserPreset)
   char name[IPreset::kNameBytes];
   TestPlug::MakeDefaultUserPresetName(nullptr, name);
   EXPECT_STREQ("user preset 1", name);
-}
 
-TEST(Presets, PruneRemovesEmptySlotsKeepingOrder)
-{
-  TestPlug plug;
-  MakeFlatPreset(plug, "a", 1.0);
-  MakeFlatPreset(plug, "b", 2.0);
-  plug.RestorePreset(4);  // becomes a user preset
+  // Pruning removes the empty slots, keeping the order.
   plug.PruneUninitializedPresets();
   ASSERT_EQ(3, plug.NPresets());
-  EXPECT_STREQ("a", plug.GetPresetName(0));
-  EXPECT_STREQ("b", plug.GetPresetName(1));
-  EXPECT_STREQ("user preset 1", plug.GetPresetName(2));
+  EXPECT_STREQ("my user preset", plug.GetPresetName(0));
+  EXPECT_STREQ("user preset 1", plug.GetPresetName(1));
+  EXPECT_STREQ("user preset 3", plug.GetPresetName(2));
 
   TestPlug none(0);
   none.GetParam(kMidGain)->Set(1.5);
