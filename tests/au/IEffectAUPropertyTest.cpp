@@ -11,19 +11,11 @@ namespace {
 class IEffectAUProperty : public UnitFixture
 {
 protected:
-  OSStatus Info(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32* size = nullptr,
-                Boolean* writable = nullptr)
+  OSStatus Info(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
   {
-    UInt32 s = 0xdeadbeef;
-    Boolean w = 7;
-    OSStatus status = AudioUnitGetPropertyInfo(mUnit, id, scope, element, &s, &w);
-    if (size) {
-      *size = s;
-    }
-    if (writable) {
-      *writable = w;
-    }
-    return status;
+    UInt32 size;
+    Boolean writable;
+    return AudioUnitGetPropertyInfo(mUnit, id, scope, element, &size, &writable);
   }
 
   template <class T>
@@ -39,20 +31,19 @@ protected:
     return AudioUnitSetProperty(mUnit, id, scope, 0, &value, sizeof value);
   }
 
-  // Takes the string: releases it and returns its text.
   static std::string Text(CFStringRef s)
   {
     char buf[256] = {};
     CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingUTF8);
     return buf;
   }
+  // Takes the string: releases it and returns its text.
   static std::string Take(CFStringRef s)
   {
     std::string t = Text(s);
     CFRelease(s);
     return t;
   }
-
 };
 
 }  // namespace
@@ -91,12 +82,12 @@ const Prop kProps[] = {
 TEST_F(IEffectAUProperty, InfoReportsSizeAndWritabilityOfEveryProperty)
 {
   for (const Prop& p : kProps) {
-    UInt32 size;
-    Boolean writable;
+    UInt32 size = 0xdeadbeef;
+    Boolean writable = 7;
     AudioUnitElement element = p.id == kAudioUnitProperty_ParameterValueStrings ? kMode
                                : p.id == kAudioUnitProperty_FastDispatch        ? kAudioUnitRenderSelect
                                                                                 : 0;
-    ASSERT_EQ(Info(p.id, p.scope, element, &size, &writable), noErr) << p.id;
+    ASSERT_EQ(AudioUnitGetPropertyInfo(mUnit, p.id, p.scope, element, &size, &writable), noErr) << p.id;
     EXPECT_EQ(size, p.size) << p.id;
     EXPECT_EQ(writable != 0, p.settable) << p.id;
   }
