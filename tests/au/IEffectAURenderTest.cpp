@@ -49,6 +49,19 @@ protected:
     return AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, scope, 0, &connection, sizeof connection);
   }
 
+  // Counts the render notifications: every call, and those after a render.
+  void CountNotifications()
+  {
+    auto notify = [](void* self, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                     AudioBufferList*) -> OSStatus {
+      ++static_cast<IEffectAURender*>(self)->mNotified;
+      static_cast<IEffectAURender*>(self)->mPostRenders += (*flags & kAudioUnitRenderAction_PostRender) ? 1 : 0;
+      return noErr;
+    };
+    ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, notify, this), noErr);
+  }
+
+  int mNotified = 0, mPostRenders = 0;
   Source source;  // the input, connected at set-up
   const float mGain = DBToGain(6.0);
 };
@@ -87,42 +100,28 @@ TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
 
 TEST_F(IEffectAURender, AFailingPullEndsTheRenderAndIsRetriedForTheSameSlice)
 {
-  int posts = 0;
-  auto post = [](void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
-                 AudioBufferList*) -> OSStatus {
-    if (*flags & kAudioUnitRenderAction_PostRender) {
-      ++*static_cast<int*>(refCon);
-    }
-    return noErr;
-  };
-  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, post, &posts), noErr);
+  CountNotifications();
   source.failWith = -4242;
   Buffers out(2, 64, 7.f);
   EXPECT_EQ(Render(out, 0, 64), -4242);
-  EXPECT_EQ(posts, 0);
+  EXPECT_EQ(mPostRenders, 0);
   EXPECT_EQ(out.Data(0)[0], 7.f);
   source.failWith = noErr;
   EXPECT_EQ(Render(out, 0, 64), noErr);
   EXPECT_EQ(source.calls, 2);
-  EXPECT_EQ(posts, 1);
+  EXPECT_EQ(mPostRenders, 1);
   ExpectProcessed(out, 0, 64, 2, mGain);
 }
 
 TEST_F(IEffectAURender, BypassLeavesTheHostsBuffersAndCallsNothing)
 {
-  int notifications = 0;
-  auto notify = [](void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
-                   AudioBufferList*) -> OSStatus {
-    ++*static_cast<int*>(refCon);
-    return noErr;
-  };
-  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, notify, &notifications), noErr);
+  CountNotifications();
   UInt32 on = 1;
   ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, 0, 0, &on, sizeof on), noErr);
   Buffers out(2, 32, 0.5f);
   EXPECT_EQ(Render(out, 0, 32), noErr);
   EXPECT_EQ(source.calls, 0);
-  EXPECT_EQ(notifications, 0);
+  EXPECT_EQ(mNotified, 0);
   EXPECT_EQ(out.storage, std::vector<std::vector<float>>(2, std::vector<float>(32, 0.5f)));
   // Even a render the unit would refuse is left alone while bypassed.
   EXPECT_EQ(Render(out, 0, 5000), noErr);
