@@ -230,8 +230,7 @@ namespace {
 // when asked to misbehave, left null.
 struct PlainSource
 {
-  float left[1024];
-  float right[1024];
+  float data[2][1024];
   bool leaveNull = false;
   int renders = 0;
 };
@@ -263,12 +262,11 @@ ComponentResult PlainSourceEntry(ComponentParameters* params, Handle storage)
       if (frames > 1024 || io->mNumberBuffers != 2) {
         return kAudioUnitErr_TooManyFramesToProcess;
       }
-      float* data[2] = { s->left, s->right };
       for (UInt32 c = 0; c < 2; ++c) {
         for (UInt32 i = 0; i < frames; ++i) {
-          data[c][i] = Source::Sample(ts->mSampleTime, i, c);
+          s->data[c][i] = Source::Sample(ts->mSampleTime, i, c);
         }
-        io->mBuffers[c].mData = s->leaveNull ? nullptr : data[c];
+        io->mBuffers[c].mData = s->leaveNull ? nullptr : s->data[c];
       }
       return noErr;
     }
