@@ -87,10 +87,8 @@ struct Buffers
 struct Source
 {
   int calls = 0;
+  UInt32 lastBus = 99;
   OSStatus failWith = noErr;
-  std::vector<UInt32> busesAsked;
-  bool fillNullBuffers = false;  // write into own storage when the buffer has no data pointer
-  std::vector<std::vector<float>> own;
 
   static float Sample(Float64 sampleTime, UInt32 i, UInt32 channel)
   {
@@ -102,28 +100,26 @@ struct Source
   {
     Source* s = static_cast<Source*>(refCon);
     ++s->calls;
-    s->busesAsked.push_back(bus);
-    if (s->failWith != noErr) {
-      return s->failWith;
-    }
-    s->own.resize(io->mNumberBuffers);
-    for (UInt32 c = 0; c < io->mNumberBuffers; ++c) {
-      if (!io->mBuffers[c].mData) {
-        if (!s->fillNullBuffers) {
-          continue;
-        }
-        s->own[c].assign(nFrames, 0.f);
-        io->mBuffers[c].mData = s->own[c].data();
-      }
-      float* d = static_cast<float*>(io->mBuffers[c].mData);
-      for (UInt32 i = 0; i < nFrames; ++i) {
-        d[i] = Sample(ts->mSampleTime, i, c);
+    s->lastBus = bus;
+    for (UInt32 c = 0; c < io->mNumberBuffers && s->failWith == noErr; ++c) {
+      for (UInt32 i = 0; i < nFrames && io->mBuffers[c].mData; ++i) {
+        static_cast<float*>(io->mBuffers[c].mData)[i] = Sample(ts->mSampleTime, i, c);
       }
     }
-    return noErr;
+    return s->failWith;
   }
 
   AURenderCallbackStruct Callback() { return AURenderCallbackStruct{ &Source::Render, this }; }
+};
+
+// A fixture holding one open instance of the test effect.
+class UnitFixture : public ::testing::Test
+{
+protected:
+  void SetUp() override { ASSERT_NE(mUnit = OpenTestEffect(), nullptr); }
+  void TearDown() override { EXPECT_EQ(CloseComponent(mUnit), noErr); }
+
+  AudioUnit mUnit = nullptr;
 };
 
 inline OSStatus SetRenderCallback(AudioUnit unit, AURenderCallbackStruct cb)

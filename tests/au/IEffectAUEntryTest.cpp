@@ -8,7 +8,9 @@
 
 using namespace autest;
 
-TEST(IEffectAUEntry, LifecycleOpensInitialisesRendersAtSeveralSizesAndRatesAndReopens)
+using IEffectAUEntry = UnitFixture;
+
+TEST_F(IEffectAUEntry, LifecycleOpensInitialisesRendersAtSeveralSizesAndRatesAndReopens)
 {
   for (int round = 0; round < 2; ++round) {
     AudioUnit unit = OpenTestEffect();
@@ -47,65 +49,51 @@ TEST(IEffectAUEntry, LifecycleOpensInitialisesRendersAtSeveralSizesAndRatesAndRe
   }
 }
 
-TEST(IEffectAUEntry, CanDoAnswersExactlyTheServedSelectors)
+TEST_F(IEffectAUEntry, CanDoAnswersExactlyTheServedSelectors)
 {
-  AudioUnit unit = OpenTestEffect();
   const std::set<int> served = { 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 14, 15, 16, 17 };
   for (int selector = -8; selector <= 300; ++selector) {
-    EXPECT_EQ(CallComponentCanDo(unit, static_cast<SInt16>(selector)), served.count(selector) ? 1 : 0) << selector;
+    EXPECT_EQ(CallComponentCanDo(mUnit, static_cast<SInt16>(selector)), served.count(selector) ? 1 : 0) << selector;
   }
-  EXPECT_EQ(CallComponentCanDo(unit, -32768), 0);
-  CloseComponent(unit);
+  EXPECT_EQ(CallComponentCanDo(mUnit, -32768), 0);
 }
 
-TEST(IEffectAUEntry, UnknownSelectorsAndShortParameterBlocksAreRefused)
+TEST_F(IEffectAUEntry, UnknownSelectorsAndShortParameterBlocksAreRefused)
 {
-  AudioUnit unit = OpenTestEffect();
+  // A parameter block: flags, size of the argument words, selector, argument words (the
+  // instance last).
+  struct Block { UInt8 flags, paramSize; SInt16 what; long params[3]; };
+  const long unit = reinterpret_cast<long>(mUnit);
   for (SInt16 selector : { 8, 12, 13, 19, 20, 256, 258, 263, -5, -7 }) {
-    struct
-    {
-      UInt8 flags;
-      UInt8 paramSize;
-      SInt16 what;
-      long params[1];
-    } block = { 0, 0, selector, { reinterpret_cast<long>(unit) } };
+    Block block = { 0, 0, selector, { unit, 0, 0 } };
     EXPECT_EQ(CallComponentDispatch(reinterpret_cast<ComponentParameters*>(&block)), badComponentSelector) << selector;
   }
   // A get-parameter block with two of its four argument words.
-  struct
-  {
-    UInt8 flags;
-    UInt8 paramSize;
-    SInt16 what;
-    long params[3];
-  } shortBlock = { 0, 2 * sizeof(long), kAudioUnitGetParameterSelect, { 0, 0, reinterpret_cast<long>(unit) } };
+  Block shortBlock = { 0, 2 * sizeof(long), kAudioUnitGetParameterSelect, { 0, 0, unit } };
   EXPECT_EQ(CallComponentDispatch(reinterpret_cast<ComponentParameters*>(&shortBlock)), paramErr);
-  CloseComponent(unit);
 }
 
-TEST(IEffectAUEntry, InitializeRefusesAChannelPairThatNoConfigurationAccepts)
+TEST_F(IEffectAUEntry, InitializeRefusesAChannelPairThatNoConfigurationAccepts)
 {
-  AudioUnit unit = OpenTestEffect();
   // Nothing recorded: legal.
-  EXPECT_EQ(AudioUnitInitialize(unit), noErr);
-  EXPECT_EQ(AudioUnitUninitialize(unit), noErr);
+  EXPECT_EQ(AudioUnitInitialize(mUnit), noErr);
+  EXPECT_EQ(AudioUnitUninitialize(mUnit), noErr);
   // Before Initialize each format is checked only against its own direction.
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Input, 2), noErr);
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, 1), noErr);
-  EXPECT_EQ(AudioUnitInitialize(unit), badComponentSelector);
+  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Input, 2), noErr);
+  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 1), noErr);
+  EXPECT_EQ(AudioUnitInitialize(mUnit), badComponentSelector);
   // Still inactive: a 2-channel input is again checked against nothing but itself.
-  EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Input, 2), noErr);
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, 2), noErr);
-  ASSERT_EQ(AudioUnitInitialize(unit), noErr);
+  EXPECT_EQ(SetFormat(mUnit, kAudioUnitScope_Input, 2), noErr);
+  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 2), noErr);
+  ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
   // Active: a 1-channel output no longer pairs with the 2-channel input.
-  EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Output, 1), kAudioUnitErr_InvalidProperty);
-  EXPECT_EQ(SetFormat(unit, kAudioUnitScope_Output, 2), noErr);
-  EXPECT_EQ(AudioUnitUninitialize(unit), noErr);
+  EXPECT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 1), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 2), noErr);
+  EXPECT_EQ(AudioUnitUninitialize(mUnit), noErr);
   // Mono in and out.
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Input, 1), noErr);
-  ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, 1), noErr);
-  EXPECT_EQ(AudioUnitInitialize(unit), noErr);
-  CloseComponent(unit);
+  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Input, 1), noErr);
+  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 1), noErr);
+  EXPECT_EQ(AudioUnitInitialize(mUnit), noErr);
 }
 
 namespace {
@@ -135,49 +123,47 @@ void ListenerB(void* refCon, AudioUnit, AudioUnitPropertyID id, AudioUnitScope, 
 
 }  // namespace
 
-TEST(IEffectAUEntry, PropertyListenersHearEverySetAttemptInOrderWithoutDuplicates)
+TEST_F(IEffectAUEntry, PropertyListenersHearEverySetAttemptInOrderWithoutDuplicates)
 {
-  AudioUnit unit = OpenTestEffect();
   ListenerLog log, other;
   const AudioUnitPropertyID bypass = kAudioUnitProperty_BypassEffect;
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, bypass, ListenerB, &log), noErr);
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, bypass, ListenerA, &log), noErr);
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, bypass, ListenerA, &log), noErr);    // duplicate
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, bypass, ListenerA, &other), noErr);  // same proc, other data
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, bypass, ListenerB, &log), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, bypass, ListenerA, &log), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, bypass, ListenerA, &log), noErr);    // duplicate
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, bypass, ListenerA, &other), noErr);  // same proc, other data
   UInt32 on = 1;
-  EXPECT_EQ(AudioUnitSetProperty(unit, bypass, kAudioUnitScope_Global, 0, &on, sizeof on), noErr);
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, bypass, kAudioUnitScope_Global, 0, &on, sizeof on), noErr);
   // A set that fails is heard too.
-  EXPECT_EQ(AudioUnitSetProperty(unit, bypass, kAudioUnitScope_Global, 0, &on, 2), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitSetProperty(mUnit, bypass, kAudioUnitScope_Global, 0, &on, 2), kAudioUnitErr_InvalidPropertyValue);
   ASSERT_EQ(log.calls.size(), 4u);
   EXPECT_EQ(log.calls[0].first, 2);
   EXPECT_EQ(log.calls[1].first, 1);
-  EXPECT_EQ(log.unit, unit);
+  EXPECT_EQ(log.unit, mUnit);
   EXPECT_TRUE(other.calls.empty());
 
   // Removal with user data needs the data to match; removal without it does not.
-  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, bypass, ListenerA, &other), noErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(mUnit, bypass, ListenerA, &other), noErr);
   log.calls.clear();
-  AudioUnitSetProperty(unit, bypass, kAudioUnitScope_Global, 0, &on, sizeof on);
+  AudioUnitSetProperty(mUnit, bypass, kAudioUnitScope_Global, 0, &on, sizeof on);
   EXPECT_EQ(log.calls.size(), 2u);
-  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(unit, bypass, ListenerA, &log), noErr);
-  EXPECT_EQ(AudioUnitRemovePropertyListener(unit, bypass, ListenerB), noErr);
-  EXPECT_EQ(AudioUnitRemovePropertyListener(unit, bypass, ListenerB), noErr);  // nothing left to remove
+  EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(mUnit, bypass, ListenerA, &log), noErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListener(mUnit, bypass, ListenerB), noErr);
+  EXPECT_EQ(AudioUnitRemovePropertyListener(mUnit, bypass, ListenerB), noErr);  // nothing left to remove
   log.calls.clear();
-  AudioUnitSetProperty(unit, bypass, kAudioUnitScope_Global, 0, &on, sizeof on);
+  AudioUnitSetProperty(mUnit, bypass, kAudioUnitScope_Global, 0, &on, sizeof on);
   EXPECT_TRUE(log.calls.empty());
-  EXPECT_EQ(AudioUnitAddPropertyListener(unit, bypass, nullptr, &log), paramErr);
+  EXPECT_EQ(AudioUnitAddPropertyListener(mUnit, bypass, nullptr, &log), paramErr);
 
   // Latency listeners are called before the new latency is stored.
-  ASSERT_EQ(AudioUnitAddPropertyListener(unit, kAudioUnitProperty_Latency, ListenerA, &log), noErr);
-  ASSERT_EQ(SetParam(unit, kLatency, 441.f), noErr);
+  ASSERT_EQ(AudioUnitAddPropertyListener(mUnit, kAudioUnitProperty_Latency, ListenerA, &log), noErr);
+  ASSERT_EQ(SetParam(mUnit, kLatency, 441.f), noErr);
   ASSERT_EQ(log.calls.size(), 1u);
   EXPECT_EQ(log.calls[0].second, static_cast<AudioUnitPropertyID>(kAudioUnitProperty_Latency));
   EXPECT_EQ(log.latencySeen, 0.0);
   Float64 latency = -1;
   UInt32 size = sizeof latency;
-  EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latency, &size), noErr);
+  EXPECT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latency, &size), noErr);
   EXPECT_DOUBLE_EQ(latency, 0.01);
-  CloseComponent(unit);
 }
 
 namespace {
@@ -196,33 +182,30 @@ OSStatus Notify(void* refCon, AudioUnitRenderActionFlags* flags, const AudioTime
 
 }  // namespace
 
-TEST(IEffectAUEntry, RenderNotificationsRunBeforeAndAfterInRegistrationOrder)
+TEST_F(IEffectAUEntry, RenderNotificationsRunBeforeAndAfterInRegistrationOrder)
 {
-  AudioUnit unit = OpenTestEffect();
   NotifyLog log;
-  EXPECT_EQ(AudioUnitRemoveRenderNotify(unit, Notify<1>, &log), noErr);  // never added
-  ASSERT_EQ(AudioUnitAddRenderNotify(unit, Notify<1>, &log), noErr);
-  ASSERT_EQ(AudioUnitAddRenderNotify(unit, Notify<2>, &log), noErr);
+  EXPECT_EQ(AudioUnitRemoveRenderNotify(mUnit, Notify<1>, &log), noErr);  // never added
+  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, Notify<1>, &log), noErr);
+  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, Notify<2>, &log), noErr);
   Buffers out(2, 16);
   AudioTimeStamp ts = Stamp(0);
-  ASSERT_EQ(AudioUnitRender(unit, nullptr, &ts, 0, 16, out.Get()), noErr);
+  ASSERT_EQ(AudioUnitRender(mUnit, nullptr, &ts, 0, 16, out.Get()), noErr);
   using Call = std::pair<int, AudioUnitRenderActionFlags>;
   const std::vector<Call> expected = { { 1, kAudioUnitRenderAction_PreRender }, { 2, kAudioUnitRenderAction_PreRender },
                                        { 1, kAudioUnitRenderAction_PostRender }, { 2, kAudioUnitRenderAction_PostRender } };
   EXPECT_EQ(log.calls, expected);
   // Removal compares the procedure only.
-  EXPECT_EQ(AudioUnitRemoveRenderNotify(unit, Notify<1>, nullptr), noErr);
+  EXPECT_EQ(AudioUnitRemoveRenderNotify(mUnit, Notify<1>, nullptr), noErr);
   log.calls.clear();
-  ASSERT_EQ(AudioUnitRender(unit, nullptr, &ts, 0, 16, out.Get()), noErr);
+  ASSERT_EQ(AudioUnitRender(mUnit, nullptr, &ts, 0, 16, out.Get()), noErr);
   EXPECT_EQ(log.calls.size(), 2u);
   EXPECT_EQ(log.calls[0].first, 2);
-  EXPECT_EQ(AudioUnitAddRenderNotify(unit, nullptr, &log), paramErr);
-  CloseComponent(unit);
+  EXPECT_EQ(AudioUnitAddRenderNotify(mUnit, nullptr, &log), paramErr);
 }
 
-TEST(IEffectAUEntry, ScheduledImmediateEventsApplyInOrderUntilTheFirstError)
+TEST_F(IEffectAUEntry, ScheduledImmediateEventsApplyInOrderUntilTheFirstError)
 {
-  AudioUnit unit = OpenTestEffect();
   AudioUnitParameterEvent events[4] = {};
   events[0] = { kAudioUnitScope_Global, 0, kGain, kParameterEvent_Immediate, {} };
   events[0].eventValues.immediate = { 10, -3.f };
@@ -232,42 +215,38 @@ TEST(IEffectAUEntry, ScheduledImmediateEventsApplyInOrderUntilTheFirstError)
   events[2].eventValues.immediate = { 0, 1.f };
   events[3] = { kAudioUnitScope_Global, 0, kInvert, kParameterEvent_Immediate, {} };
   events[3].eventValues.immediate = { 0, 1.f };
-  EXPECT_EQ(AudioUnitScheduleParameters(unit, events, 4), kAudioUnitErr_InvalidProperty);
-  EXPECT_FLOAT_EQ(GetParam(unit, kGain), -3.f);
-  EXPECT_FLOAT_EQ(GetParam(unit, kMode), 0.f);
-  EXPECT_FLOAT_EQ(GetParam(unit, kInvert), 0.f);
-  EXPECT_EQ(AudioUnitScheduleParameters(unit, events + 3, 1), noErr);
-  EXPECT_FLOAT_EQ(GetParam(unit, kInvert), 1.f);
+  EXPECT_EQ(AudioUnitScheduleParameters(mUnit, events, 4), kAudioUnitErr_InvalidProperty);
+  EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), -3.f);
+  EXPECT_FLOAT_EQ(GetParam(mUnit, kMode), 0.f);
+  EXPECT_FLOAT_EQ(GetParam(mUnit, kInvert), 0.f);
+  EXPECT_EQ(AudioUnitScheduleParameters(mUnit, events + 3, 1), noErr);
+  EXPECT_FLOAT_EQ(GetParam(mUnit, kInvert), 1.f);
   // Mended fault: a parameter ID beyond the parameters was not refused.
   events[0].parameter = kNumParams;
-  EXPECT_EQ(AudioUnitScheduleParameters(unit, events, 1), kAudioUnitErr_InvalidParameter);
-  EXPECT_EQ(AudioUnitScheduleParameters(unit, nullptr, 0), noErr);
-  EXPECT_EQ(AudioUnitScheduleParameters(unit, nullptr, 3), paramErr);
-  CloseComponent(unit);
+  EXPECT_EQ(AudioUnitScheduleParameters(mUnit, events, 1), kAudioUnitErr_InvalidParameter);
+  EXPECT_EQ(AudioUnitScheduleParameters(mUnit, nullptr, 0), noErr);
+  EXPECT_EQ(AudioUnitScheduleParameters(mUnit, nullptr, 3), paramErr);
 }
 
-TEST(IEffectAUEntry, MidiSelectorsSucceedAndStartNoteNamesTheNote)
+TEST_F(IEffectAUEntry, MidiSelectorsSucceedAndStartNoteNamesTheNote)
 {
-  AudioUnit unit = OpenTestEffect();
-  EXPECT_EQ(MusicDeviceMIDIEvent(unit, 0x90, 60, 100, 5), noErr);
-  EXPECT_EQ(MusicDevicePrepareInstrument(unit, 3), noErr);
-  EXPECT_EQ(MusicDeviceReleaseInstrument(unit, 3), noErr);
+  EXPECT_EQ(MusicDeviceMIDIEvent(mUnit, 0x90, 60, 100, 5), noErr);
+  EXPECT_EQ(MusicDevicePrepareInstrument(mUnit, 3), noErr);
+  EXPECT_EQ(MusicDeviceReleaseInstrument(mUnit, 3), noErr);
   MusicDeviceNoteParams note{};
   note.argCount = 2;
   note.mPitch = 64.9f;
   note.mVelocity = 99.5f;
   NoteInstanceID id = 0;
-  EXPECT_EQ(MusicDeviceStartNote(unit, 0, 0, &id, 12, &note), noErr);
+  EXPECT_EQ(MusicDeviceStartNote(mUnit, 0, 0, &id, 12, &note), noErr);
   EXPECT_EQ(id, 64u);
-  EXPECT_EQ(MusicDeviceStartNote(unit, 0, 0, nullptr, 12, &note), noErr);
-  EXPECT_EQ(MusicDeviceStartNote(unit, 0, 0, &id, 12, nullptr), paramErr);
-  EXPECT_EQ(MusicDeviceStopNote(unit, 0, id, 20), noErr);
-  CloseComponent(unit);
+  EXPECT_EQ(MusicDeviceStartNote(mUnit, 0, 0, nullptr, 12, &note), noErr);
+  EXPECT_EQ(MusicDeviceStartNote(mUnit, 0, 0, &id, 12, nullptr), paramErr);
+  EXPECT_EQ(MusicDeviceStopNote(mUnit, 0, id, 20), noErr);
 }
 
-TEST(IEffectAUEntry, CarbonViewRefusesToCreateWithoutAnEditor)
+TEST_F(IEffectAUEntry, CarbonViewRefusesToCreateWithoutAnEditor)
 {
-  AudioUnit unit = OpenTestEffect();
   Component viewComponent = FindTestEffect(kAudioUnitCarbonViewComponentType);
   ASSERT_NE(viewComponent, nullptr);
   AudioUnitCarbonView view = nullptr;
@@ -276,13 +255,12 @@ TEST(IEffectAUEntry, CarbonViewRefusesToCreateWithoutAnEditor)
   Float32Point where = { 0, 0 }, size = { 802, 253 };
   void* control = reinterpret_cast<void*>(1);
   int window = 0, parent = 0;
-  EXPECT_EQ(AudioUnitCarbonViewCreate(view, unit, &window, &parent, &where, &size, &control), badComponentSelector);
+  EXPECT_EQ(AudioUnitCarbonViewCreate(view, mUnit, &window, &parent, &where, &size, &control), badComponentSelector);
   EXPECT_EQ(control, reinterpret_cast<void*>(1));
   // An instance without a plug-in object.
   EXPECT_EQ(AudioUnitCarbonViewCreate(view, nullptr, &window, &parent, &where, &size, &control), badComponentSelector);
   EXPECT_EQ(AudioUnitInitialize(view), badComponentSelector);
   EXPECT_EQ(CloseComponent(view), noErr);
-  EXPECT_EQ(CloseComponent(unit), noErr);
 }
 
 namespace {
@@ -303,35 +281,32 @@ void HearEvent(void* refCon, void*, const AudioUnitEvent* e, UInt64, AudioUnitPa
 
 }  // namespace
 
-TEST(IEffectAUEntry, UserGesturesReachTheHostsEventListeners)
+TEST_F(IEffectAUEntry, UserGesturesReachTheHostsEventListeners)
 {
-  AudioUnit unit = OpenTestEffect();
   std::vector<Heard> heard;
   AUEventListenerRef listener = nullptr;
   ASSERT_EQ(AUEventListenerCreate(HearEvent, &heard, nullptr, nullptr, 0.f, 0.f, &listener), noErr);
-  for (AudioUnitEventType type : { kAudioUnitEvent_BeginParameterChangeGesture, kAudioUnitEvent_ParameterValueChange,
-                                   kAudioUnitEvent_EndParameterChangeGesture }) {
+  const AudioUnitEventType types[] = { kAudioUnitEvent_BeginParameterChangeGesture, kAudioUnitEvent_ParameterValueChange,
+                                       kAudioUnitEvent_EndParameterChangeGesture };
+  for (AudioUnitEventType type : types) {
     AudioUnitEvent e{};
     e.mEventType = type;
-    e.mArgument.mParameter = { unit, kGain, kAudioUnitScope_Global, 0 };
+    e.mArgument.mParameter = { mUnit, kGain, kAudioUnitScope_Global, 0 };
     ASSERT_EQ(AUEventListenerAddEventType(listener, nullptr, &e), noErr);
   }
   // Controller 7 at its top moves the gain to its maximum, as a drag on the editor would.
-  ASSERT_EQ(MusicDeviceMIDIEvent(unit, 0xB0, 7, 127, 0), noErr);
+  ASSERT_EQ(MusicDeviceMIDIEvent(mUnit, 0xB0, 7, 127, 0), noErr);
   ASSERT_EQ(heard.size(), 3u);
-  EXPECT_EQ(heard[0].type, kAudioUnitEvent_BeginParameterChangeGesture);
-  EXPECT_EQ(heard[1].type, kAudioUnitEvent_ParameterValueChange);
-  EXPECT_EQ(heard[1].value, 12.f);  // read back from the unit while it reports the change
-  EXPECT_EQ(heard[2].type, kAudioUnitEvent_EndParameterChangeGesture);
-  for (const Heard& h : heard) {
-    EXPECT_EQ(h.unit, unit);
-    EXPECT_EQ(h.id, static_cast<AudioUnitParameterID>(kGain));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(heard[i].type, types[i]);
+    EXPECT_EQ(heard[i].unit, mUnit);
+    EXPECT_EQ(heard[i].id, static_cast<AudioUnitParameterID>(kGain));
   }
-  EXPECT_FLOAT_EQ(GetParam(unit, kGain), 12.f);
+  EXPECT_EQ(heard[1].value, 12.f);  // read back from the unit while it reports the change
+  EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), 12.f);
   // Other controllers pass through to nothing.
   heard.clear();
-  ASSERT_EQ(MusicDeviceMIDIEvent(unit, 0xB0, 10, 0, 0), noErr);
+  ASSERT_EQ(MusicDeviceMIDIEvent(mUnit, 0xB0, 10, 0, 0), noErr);
   EXPECT_TRUE(heard.empty());
   EXPECT_EQ(AUListenerDispose(listener), noErr);
-  CloseComponent(unit);
 }

@@ -7,17 +7,18 @@ using namespace autest;
 
 namespace {
 
-class IEffectAURender : public ::testing::Test
+class IEffectAURender : public UnitFixture
 {
 protected:
   void SetUp() override
   {
-    mUnit = OpenTestEffect();
-    ASSERT_NE(mUnit, nullptr);
+    UnitFixture::SetUp();
+    if (HasFatalFailure()) {
+      return;
+    }
     ASSERT_EQ(SetParam(mUnit, kGain, 6.f), noErr);
-    mGain = DBToGain(6.0);
+    ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   }
-  void TearDown() override { CloseComponent(mUnit); }
 
   OSStatus Render(Buffers& out, Float64 sampleTime, UInt32 frames, UInt32 bus = 0)
   {
@@ -34,20 +35,50 @@ protected:
     }
   }
 
-  AudioUnit mUnit = nullptr;
-  float mGain = 1.f;
+  void ExpectSilent(Buffers& out, UInt32 c, UInt32 frames)
+  {
+    ASSERT_NE(out.Data(c), nullptr);
+    for (UInt32 i = 0; i < frames; ++i) {
+      ASSERT_EQ(out.Data(c)[i], 0.f) << c << ":" << i;
+    }
+  }
+
+  OSStatus Connect(AudioUnit upstream, UInt32 inputBus = 0, AudioUnitScope scope = kAudioUnitScope_Input)
+  {
+    AudioUnitConnection connection = { upstream, 0, inputBus };
+    return AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, scope, 0, &connection, sizeof connection);
+  }
+
+  // Counts the render notifications: every call, and those after a render.
+  void CountNotifications()
+  {
+    auto notify = [](void* self, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
+                     AudioBufferList*) -> OSStatus {
+      ++static_cast<IEffectAURender*>(self)->mNotified;
+      static_cast<IEffectAURender*>(self)->mPostRenders += (*flags & kAudioUnitRenderAction_PostRender) ? 1 : 0;
+      return noErr;
+    };
+    ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, notify, this), noErr);
+  }
+
+  int mNotified = 0, mPostRenders = 0;
+  Source source;  // the input, connected at set-up
+  const float mGain = DBToGain(6.0);
 };
 
 }  // namespace
 
 TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
+  // Connected by a callback without any stream format: the plug-in's two channels are pulled.
+  AudioStreamBasicDescription f{};
+  UInt32 size = sizeof f;
+  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &f, &size), noErr);
+  EXPECT_EQ(f.mChannelsPerFrame, 2u);
   Buffers out(2, 256);
   ASSERT_EQ(Render(out, 1000, 256), noErr);
   EXPECT_EQ(source.calls, 1);
-  EXPECT_EQ(source.busesAsked[0], 0u);
+  EXPECT_EQ(source.lastBus, 0u);
   ExpectProcessed(out, 1000, 256, 2, mGain);
   // The same time stamp again (as for another output bus): the input is not pulled again.
   Buffers again(2, 256);
@@ -57,58 +88,41 @@ TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
   ASSERT_EQ(Render(out, 1256, 256), noErr);
   EXPECT_EQ(source.calls, 2);
   ExpectProcessed(out, 1256, 256, 2, mGain);
-  // Zero frames is a valid, empty slice.
   Buffers none(2, 0);
-  EXPECT_EQ(Render(none, 1512, 0), noErr);
+  EXPECT_EQ(Render(none, 1512, 0), noErr);  // zero frames is a valid, empty slice
+  // Removing the callback leaves the input silent.
+  const int calls = source.calls;
+  ASSERT_EQ(SetRenderCallback(mUnit, AURenderCallbackStruct{ nullptr, nullptr }), noErr);
+  ASSERT_EQ(Render(out, 2048, 256), noErr);
+  EXPECT_EQ(source.calls, calls);
+  ExpectSilent(out, 0, 256);
 }
 
 TEST_F(IEffectAURender, AFailingPullEndsTheRenderAndIsRetriedForTheSameSlice)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
-  int posts = 0;
-  auto post = [](void* refCon, AudioUnitRenderActionFlags* flags, const AudioTimeStamp*, UInt32, UInt32,
-                 AudioBufferList*) -> OSStatus {
-    if (*flags & kAudioUnitRenderAction_PostRender) {
-      ++*static_cast<int*>(refCon);
-    }
-    return noErr;
-  };
-  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, post, &posts), noErr);
+  CountNotifications();
   source.failWith = -4242;
   Buffers out(2, 64, 7.f);
   EXPECT_EQ(Render(out, 0, 64), -4242);
-  EXPECT_EQ(posts, 0);
+  EXPECT_EQ(mPostRenders, 0);
   EXPECT_EQ(out.Data(0)[0], 7.f);
   source.failWith = noErr;
   EXPECT_EQ(Render(out, 0, 64), noErr);
   EXPECT_EQ(source.calls, 2);
-  EXPECT_EQ(posts, 1);
+  EXPECT_EQ(mPostRenders, 1);
   ExpectProcessed(out, 0, 64, 2, mGain);
 }
 
 TEST_F(IEffectAURender, BypassLeavesTheHostsBuffersAndCallsNothing)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
-  int notifications = 0;
-  auto notify = [](void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
-                   AudioBufferList*) -> OSStatus {
-    ++*static_cast<int*>(refCon);
-    return noErr;
-  };
-  ASSERT_EQ(AudioUnitAddRenderNotify(mUnit, notify, &notifications), noErr);
+  CountNotifications();
   UInt32 on = 1;
   ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_BypassEffect, 0, 0, &on, sizeof on), noErr);
   Buffers out(2, 32, 0.5f);
   EXPECT_EQ(Render(out, 0, 32), noErr);
   EXPECT_EQ(source.calls, 0);
-  EXPECT_EQ(notifications, 0);
-  for (UInt32 c = 0; c < 2; ++c) {
-    for (UInt32 i = 0; i < 32; ++i) {
-      EXPECT_EQ(out.Data(c)[i], 0.5f);
-    }
-  }
+  EXPECT_EQ(mNotified, 0);
+  EXPECT_EQ(out.storage, std::vector<std::vector<float>>(2, std::vector<float>(32, 0.5f)));
   // Even a render the unit would refuse is left alone while bypassed.
   EXPECT_EQ(Render(out, 0, 5000), noErr);
   UInt32 off = 0;
@@ -120,8 +134,6 @@ TEST_F(IEffectAURender, BypassLeavesTheHostsBuffersAndCallsNothing)
 
 TEST_F(IEffectAURender, BadTimeStampsBusesFrameCountsAndBuffersAreRefusedBeforeAnythingRuns)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   Buffers out(2, 2048);
   EXPECT_EQ(Render(out, 0, 1024), noErr);
   EXPECT_EQ(Render(out, 1024, 1025), kAudioUnitErr_InvalidPropertyValue);
@@ -146,8 +158,6 @@ TEST_F(IEffectAURender, BadTimeStampsBusesFrameCountsAndBuffersAreRefusedBeforeA
 
 TEST_F(IEffectAURender, NullOutputPointersReceiveTheUnitsOwnBuffers)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   for (UInt32 frames : { 1u, 100u, 1024u }) {
     Buffers out(2, frames);
     out.list.mBuffers[0].mData = nullptr;
@@ -162,20 +172,15 @@ TEST_F(IEffectAURender, NullOutputPointersReceiveTheUnitsOwnBuffers)
 
 // Mended fault: host buffers beyond the bus's plug-in channels were left as they were, and a
 // null pointer among them was pointed past the output scratch buffer.
-TEST_F(IEffectAURender, BuffersNoPluginChannelFillsGetSilence)
+TEST_F(IEffectAURender, BuffersNoPluginChannelFillsGetSilenceAndMonoIsProcessedAsOneChannel)
 {
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   for (UInt32 frames : { 1u, 333u, 1024u }) {
     Buffers out(5, frames, 9.f);
     out.list.mBuffers[3].mData = nullptr;
     ASSERT_EQ(Render(out, frames, frames), noErr);
     ExpectProcessed(out, frames, frames, 2, mGain);
     for (UInt32 c : { 2u, 3u, 4u }) {
-      ASSERT_NE(out.Data(c), nullptr);
-      for (UInt32 i = 0; i < frames; ++i) {
-        ASSERT_EQ(out.Data(c)[i], 0.f) << c << ":" << i;
-      }
+      ExpectSilent(out, c, frames);
     }
   }
   // A mono output format with two buffers: the second is not the plug-in's to fill.
@@ -183,79 +188,38 @@ TEST_F(IEffectAURender, BuffersNoPluginChannelFillsGetSilence)
   Buffers two(2, 64, 9.f);
   ASSERT_EQ(Render(two, 5000, 64), noErr);
   ExpectProcessed(two, 5000, 64, 1, mGain);
-  for (UInt32 i = 0; i < 64; ++i) {
-    ASSERT_EQ(two.Data(1)[i], 0.f);
-  }
-}
-
-TEST_F(IEffectAURender, MonoInputIsProcessedAsOneChannel)
-{
-  Source source;
+  ExpectSilent(two, 1, 64);
+  // Mono in and out, initialised: one channel is processed.
   ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Input, 1), noErr);
-  ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 1), noErr);
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
-  Buffers out(1, 128);
-  ASSERT_EQ(Render(out, 0, 128), noErr);
-  ExpectProcessed(out, 0, 128, 1, mGain);
-}
-
-TEST_F(IEffectAURender, InputWithoutAFormatAssumesThePluginChannels)
-{
-  // Connected by a callback without any stream format: two channels are pulled.
-  Source source;
-  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
-  AudioStreamBasicDescription f{};
-  UInt32 size = sizeof f;
-  ASSERT_EQ(AudioUnitGetProperty(mUnit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &f, &size), noErr);
-  EXPECT_EQ(f.mChannelsPerFrame, 2u);
-  // Removing the callback leaves the input silent.
-  AURenderCallbackStruct none = { nullptr, nullptr };
-  ASSERT_EQ(SetRenderCallback(mUnit, none), noErr);
-  Buffers out(2, 64, 3.f);
-  ASSERT_EQ(Render(out, 0, 64), noErr);
-  EXPECT_EQ(source.calls, 0);
-  for (UInt32 i = 0; i < 64; ++i) {
-    ASSERT_EQ(out.Data(0)[i], 0.f);
-  }
+  Buffers one(1, 128);
+  ASSERT_EQ(Render(one, 0, 128), noErr);
+  ExpectProcessed(one, 0, 128, 1, mGain);
 }
 
 TEST_F(IEffectAURender, ChainedInstancesPullThroughTheFastPath)
 {
   AudioUnit upstream = OpenTestEffect();
   ASSERT_EQ(SetParam(upstream, kGain, -6.f), noErr);
-  Source source;
-  ASSERT_EQ(SetRenderCallback(upstream, source.Callback()), noErr);
-  AudioUnitConnection connection = { upstream, 0, 0 };
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
-            noErr);
+  Source upstreamSource;
+  ASSERT_EQ(SetRenderCallback(upstream, upstreamSource.Callback()), noErr);
+  ASSERT_EQ(Connect(upstream), noErr);
   for (Float64 t : { 0.0, 512.0 }) {
     Buffers out(2, 512);
     ASSERT_EQ(Render(out, t, 512), noErr);
     ExpectProcessed(out, t, 512, 2, mGain * DBToGain(-6.0));
   }
-  EXPECT_EQ(source.calls, 2);
-  // A failing upstream fails the render.
-  source.failWith = -77;
+  EXPECT_EQ(upstreamSource.calls, 2);
+  EXPECT_EQ(source.calls, 0);  // the connection replaced the callback
+  upstreamSource.failWith = -77;
   Buffers out(2, 64);
-  EXPECT_EQ(Render(out, 1024, 64), -77);
+  EXPECT_EQ(Render(out, 1024, 64), -77);  // a failing upstream fails the render
   // Disconnecting: the input is silent again.
-  source.failWith = noErr;
-  connection.sourceAudioUnit = nullptr;
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
-            noErr);
+  ASSERT_EQ(Connect(nullptr), noErr);
   ASSERT_EQ(Render(out, 2048, 64), noErr);
-  EXPECT_EQ(out.Data(1)[10], 0.f);
-  connection = { upstream, 0, 1 };
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Input, 0, &connection,
-                                 sizeof connection),
-            kAudioUnitErr_InvalidProperty);
-  connection = { upstream, 0, 0 };
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, kAudioUnitScope_Output, 0, &connection,
-                                 sizeof connection),
-            kAudioUnitErr_InvalidProperty);
+  ExpectSilent(out, 1, 64);
+  EXPECT_EQ(Connect(upstream, 1), kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(Connect(upstream, 0, kAudioUnitScope_Output), kAudioUnitErr_InvalidProperty);
   CloseComponent(upstream);
 }
 
@@ -266,8 +230,7 @@ namespace {
 // when asked to misbehave, left null.
 struct PlainSource
 {
-  float left[1024];
-  float right[1024];
+  float data[2][1024];
   bool leaveNull = false;
   int renders = 0;
 };
@@ -299,12 +262,11 @@ ComponentResult PlainSourceEntry(ComponentParameters* params, Handle storage)
       if (frames > 1024 || io->mNumberBuffers != 2) {
         return kAudioUnitErr_TooManyFramesToProcess;
       }
-      float* data[2] = { s->left, s->right };
       for (UInt32 c = 0; c < 2; ++c) {
         for (UInt32 i = 0; i < frames; ++i) {
-          data[c][i] = Source::Sample(ts->mSampleTime, i, c);
+          s->data[c][i] = Source::Sample(ts->mSampleTime, i, c);
         }
-        io->mBuffers[c].mData = s->leaveNull ? nullptr : data[c];
+        io->mBuffers[c].mData = s->leaveNull ? nullptr : s->data[c];
       }
       return noErr;
     }
@@ -321,8 +283,7 @@ TEST_F(IEffectAURender, ChainedUnitWithoutFastPathIsRenderedThroughThePlatform)
   Component plain = RegisterComponent(&cd, PlainSourceEntry, "plain source");
   AudioUnit upstream = OpenComponent(plain);
   ASSERT_NE(upstream, nullptr);
-  AudioUnitConnection connection = { upstream, 0, 0 };
-  ASSERT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, 0, 0, &connection, sizeof connection), noErr);
+  ASSERT_EQ(Connect(upstream, 0, kAudioUnitScope_Global), noErr);
   Buffers out(2, 300);
   ASSERT_EQ(Render(out, 77, 300), noErr);
   ExpectProcessed(out, 77, 300, 2, mGain);
@@ -342,9 +303,7 @@ TEST_F(IEffectAURender, ConnectionToAUnitWhoseFormatIsRefusedFails)
   ASSERT_EQ(SetFormat(mUnit, kAudioUnitScope_Output, 2), noErr);
   ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
   // Active with two output channels: a mono input no longer pairs.
-  AudioUnitConnection connection = { upstream, 0, 0 };
-  EXPECT_EQ(AudioUnitSetProperty(mUnit, kAudioUnitProperty_MakeConnection, 0, 0, &connection, sizeof connection),
-            kAudioUnitErr_InvalidProperty);
+  EXPECT_EQ(Connect(upstream, 0, kAudioUnitScope_Global), kAudioUnitErr_InvalidProperty);
   Buffers out(2, 16, 4.f);
   ASSERT_EQ(Render(out, 0, 16), noErr);
   EXPECT_EQ(out.Data(0)[3], 0.f);

@@ -1,22 +1,27 @@
 #include "AUTestHost.h"
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 using namespace autest;
 
 namespace {
 
-class IEffectAUState : public ::testing::Test
+CFStringRef Str(const char* s) { return CFStringCreateWithCString(nullptr, s, kCFStringEncodingUTF8); }
+CFNumberRef Num(SInt32 v) { return CFNumberCreate(nullptr, kCFNumberSInt32Type, &v); }
+
+SInt32 Number(CFDictionaryRef d, const char* key)
+{
+  CFStringRef k = Str(key);
+  SInt32 v = 0;
+  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(d, k)), kCFNumberSInt32Type, &v);
+  CFRelease(k);
+  return v;
+}
+
+class IEffectAUState : public UnitFixture
 {
 protected:
-  void SetUp() override
-  {
-    mUnit = OpenTestEffect();
-    ASSERT_NE(mUnit, nullptr);
-  }
-  void TearDown() override { CloseComponent(mUnit); }
-
   CFMutableDictionaryRef Save(AudioUnit unit)
   {
     CFPropertyListRef plist = nullptr;
@@ -42,51 +47,28 @@ protected:
     return p.presetNumber;
   }
 
-  static void PutString(CFMutableDictionaryRef d, const char* key, const char* value)
+  // Sets the key to the value (taking the value), or removes the key when the value is null.
+  static void Put(CFMutableDictionaryRef d, const char* key, CFTypeRef value)
   {
-    CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-    CFStringRef v = CFStringCreateWithCString(nullptr, value, kCFStringEncodingUTF8);
-    CFDictionarySetValue(d, k, v);
-    CFRelease(v);
+    CFStringRef k = Str(key);
+    if (value) {
+      CFDictionarySetValue(d, k, value);
+      CFRelease(value);
+    } else {
+      CFDictionaryRemoveValue(d, k);
+    }
     CFRelease(k);
   }
-
-  static void PutInt(CFMutableDictionaryRef d, const char* key, SInt32 value)
-  {
-    CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-    CFNumberRef v = CFNumberCreate(nullptr, kCFNumberSInt32Type, &value);
-    CFDictionarySetValue(d, k, v);
-    CFRelease(v);
-    CFRelease(k);
-  }
-
-  static void Remove(CFMutableDictionaryRef d, const char* key)
-  {
-    CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-    CFDictionaryRemoveValue(d, k);
-    CFRelease(k);
-  }
-
-  AudioUnit mUnit = nullptr;
 };
-
-SInt32 Number(CFDictionaryRef d, const char* key)
-{
-  CFStringRef k = CFStringCreateWithCString(nullptr, key, kCFStringEncodingUTF8);
-  SInt32 v = 0;
-  CFNumberGetValue(static_cast<CFNumberRef>(CFDictionaryGetValue(d, k)), kCFNumberSInt32Type, &v);
-  CFRelease(k);
-  return v;
-}
 
 }  // namespace
 
 TEST_F(IEffectAUState, StateSavedToAPresetFileRestoresEveryParameter)
 {
-  ASSERT_EQ(SetParam(mUnit, kGain, -7.5f), noErr);
-  ASSERT_EQ(SetParam(mUnit, kMode, 2.f), noErr);
-  ASSERT_EQ(SetParam(mUnit, kInvert, 1.f), noErr);
-  ASSERT_EQ(SetParam(mUnit, kLatency, 64.f), noErr);
+  const Float32 values[] = { -7.5f, 2.f, 1.f, 64.f };  // gain, mode, invert, latency
+  for (AudioUnitParameterID id = kGain; id <= kLatency; ++id) {
+    ASSERT_EQ(SetParam(mUnit, id, values[id]), noErr);
+  }
   CFMutableDictionaryRef state = Save(mUnit);
   EXPECT_EQ(Number(state, "version"), 0x00010203);
   EXPECT_EQ(Number(state, "type"), static_cast<SInt32>(kAudioUnitType_Effect));
@@ -97,7 +79,7 @@ TEST_F(IEffectAUState, StateSavedToAPresetFileRestoresEveryParameter)
   CFDataRef xml = CFPropertyListCreateData(nullptr, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr);
   ASSERT_NE(xml, nullptr);
   std::string path = std::string(KELVO_BINARY_DIR) + "/tests/au/state.aupreset";
-  CFStringRef cfPath = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
+  CFStringRef cfPath = Str(path.c_str());
   CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, cfPath, kCFURLPOSIXPathStyle, false);
   ASSERT_TRUE(CFURLWriteDataAndPropertiesToResource(url, xml, nullptr, nullptr));
   CFDataRef read = nullptr;
@@ -107,10 +89,9 @@ TEST_F(IEffectAUState, StateSavedToAPresetFileRestoresEveryParameter)
 
   AudioUnit fresh = OpenTestEffect();
   EXPECT_EQ(Restore(fresh, loaded), noErr);
-  EXPECT_FLOAT_EQ(GetParam(fresh, kGain), -7.5f);
-  EXPECT_FLOAT_EQ(GetParam(fresh, kMode), 2.f);
-  EXPECT_FLOAT_EQ(GetParam(fresh, kInvert), 1.f);
-  EXPECT_FLOAT_EQ(GetParam(fresh, kLatency), 64.f);
+  for (AudioUnitParameterID id = kGain; id <= kLatency; ++id) {
+    EXPECT_FLOAT_EQ(GetParam(fresh, id), values[id]);
+  }
   Float64 latency = 0;
   UInt32 size = sizeof latency;
   ASSERT_EQ(AudioUnitGetProperty(fresh, kAudioUnitProperty_Latency, 0, 0, &latency, &size), noErr);
@@ -126,25 +107,18 @@ TEST_F(IEffectAUState, EachMissingOrForeignKeyRefusesTheRestoreBeforeAnythingCha
 {
   ASSERT_EQ(SetParam(mUnit, kGain, 3.f), noErr);
   CFMutableDictionaryRef good = Save(mUnit);
-  PutString(good, "name", "Loud");
+  Put(good, "name", Str("Loud"));
   ASSERT_EQ(SetParam(mUnit, kGain, -1.f), noErr);
 
-  for (const char* key : { "version", "type", "subtype", "manufacturer", "name" }) {
-    CFMutableDictionaryRef d = CFDictionaryCreateMutableCopy(nullptr, 0, good);
-    Remove(d, key);
-    EXPECT_EQ(Restore(mUnit, d), kAudioUnitErr_InvalidPropertyValue) << key;
-    EXPECT_EQ(CurrentPreset(), 0) << key;
-    EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), -1.f) << key;
-    // The wrong kind of value is as good as none.
-    PutString(d, key == std::string("name") ? "version" : key, "x");
-    if (key != std::string("name")) {
-      EXPECT_EQ(Restore(mUnit, d), kAudioUnitErr_InvalidPropertyValue) << key;
-    }
-    CFRelease(d);
-  }
+  // Each key missing, of the wrong kind, or (for the identity) foreign.
+  std::vector<std::pair<const char*, CFTypeRef>> bad = { { "version", nullptr }, { "version", Str("x") },
+                                                         { "name", nullptr } };
   for (const char* key : { "type", "subtype", "manufacturer" }) {
+    bad.insert(bad.end(), { { key, nullptr }, { key, Str("x") }, { key, Num(Number(good, key) + 1) } });
+  }
+  for (const auto& [key, value] : bad) {
     CFMutableDictionaryRef d = CFDictionaryCreateMutableCopy(nullptr, 0, good);
-    PutInt(d, key, Number(good, key) + 1);
+    Put(d, key, value);
     EXPECT_EQ(Restore(mUnit, d), kAudioUnitErr_InvalidPropertyValue) << key;
     EXPECT_EQ(CurrentPreset(), 0) << key;
     EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), -1.f) << key;
@@ -152,13 +126,13 @@ TEST_F(IEffectAUState, EachMissingOrForeignKeyRefusesTheRestoreBeforeAnythingCha
   }
   // Without "data" the named preset is restored, then the restore fails.
   CFMutableDictionaryRef noData = CFDictionaryCreateMutableCopy(nullptr, 0, good);
-  Remove(noData, "data");
+  Put(noData, "data", nullptr);
   EXPECT_EQ(Restore(mUnit, noData), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(CurrentPreset(), 2);
   EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), 6.f);
   CFRelease(noData);
   // Any version is accepted.
-  PutInt(good, "version", -99);
+  Put(good, "version", Num(-99));
   EXPECT_EQ(Restore(mUnit, good), noErr);
   EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), 3.f);
 
@@ -191,13 +165,13 @@ TEST_F(IEffectAUState, PresetNamesAreReadAsUtf8UpToSixtyThreeBytes)
 {
   ASSERT_EQ(SetParam(mUnit, kGain, -2.f), noErr);
   CFMutableDictionaryRef d = Save(mUnit);
-  PutString(d, "name", "Leise \xE2\x80\x93 ruhig");
+  Put(d, "name", Str("Leise \xE2\x80\x93 ruhig"));
   EXPECT_EQ(Restore(mUnit, d), noErr);
   EXPECT_EQ(CurrentPreset(), 1);
   EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), -2.f);  // the data wins over the preset's values
   // A name that matches no preset still restores the data.
   ASSERT_EQ(SetParam(mUnit, kGain, 5.f), noErr);
-  PutString(d, "name", std::string(200, 'x').c_str());
+  Put(d, "name", Str(std::string(200, 'x').c_str()));
   EXPECT_EQ(Restore(mUnit, d), noErr);
   EXPECT_FLOAT_EQ(GetParam(mUnit, kGain), -2.f);
   CFRelease(d);

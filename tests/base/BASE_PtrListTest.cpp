@@ -25,20 +25,7 @@ void PassToFunction(Tracked* p)
 
 } // namespace
 
-TEST(BASE_PtrList, GetOutsideTheListGivesNull)
-{
-  BASE_PtrList<Tracked> list;
-  EXPECT_EQ(nullptr, list.Get(0));
-  Tracked a(1);
-  EXPECT_EQ(&a, list.Add(&a));
-  EXPECT_EQ(&a, list.Get(0));
-  EXPECT_EQ(nullptr, list.Get(1));
-  EXPECT_EQ(nullptr, list.Get(-1));
-  EXPECT_EQ(1, list.GetSize());
-  list.Empty();
-}
-
-TEST(BASE_PtrList, DeleteRemovesTheEntryAndDeletesOnlyWhenAsked)
+TEST(BASE_PtrList, DeleteAndEmptyRemoveEntriesAndDeleteOnlyWhenAskedLastToFirst)
 {
   gDeleted.clear();
   gPassed.clear();
@@ -61,21 +48,19 @@ TEST(BASE_PtrList, DeleteRemovesTheEntryAndDeletesOnlyWhenAsked)
   ASSERT_EQ(2, list.GetSize());
   EXPECT_EQ(2, list.Get(0)->mId);
   EXPECT_EQ(4, list.Get(1)->mId);
-  list.Empty(true);
-}
 
-TEST(BASE_PtrList, EmptyDeletesFromLastToFirstAndListStaysUsable)
-{
+  // Empty deletes from last to first and leaves the list usable
   gDeleted.clear();
-  BASE_PtrList<Tracked> list;
-  for (int i = 0; i < 1000; ++i) {
+  for (int i = 5; i < 1000; ++i) {
     list.Add(new Tracked(i));
   }
   list.Empty(true);
-  ASSERT_EQ(1000u, gDeleted.size());
-  for (int i = 0; i < 1000; ++i) {
+  ASSERT_EQ(997u, gDeleted.size());
+  for (int i = 0; i < 995; ++i) {
     EXPECT_EQ(999 - i, gDeleted[i]);
   }
+  EXPECT_EQ(4, gDeleted[995]);
+  EXPECT_EQ(2, gDeleted[996]);
   EXPECT_EQ(0, list.GetSize());
   EXPECT_EQ(nullptr, list.Get(0));
 
@@ -86,10 +71,11 @@ TEST(BASE_PtrList, EmptyDeletesFromLastToFirstAndListStaysUsable)
   EXPECT_EQ(std::vector<int>({ 11, 10 }), gPassed);
 }
 
-TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
+TEST(BASE_PtrList, InsertPlacesBeforeAnIndexFindGivesPositionsAndGetOutsideGivesNull)
 {
   Tracked a(1), b(2), c(3), d(4);
   BASE_PtrList<Tracked> list;
+  EXPECT_EQ(nullptr, list.Get(0));
   list.Insert(5, &b);   // past the end: appended
   list.Insert(0, &a);
   list.Insert(-3, &d);  // before the start: prepended
@@ -99,6 +85,8 @@ TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
   EXPECT_EQ(&a, list.Get(1));
   EXPECT_EQ(&c, list.Get(2));
   EXPECT_EQ(&b, list.Get(3));
+  EXPECT_EQ(nullptr, list.Get(4));
+  EXPECT_EQ(nullptr, list.Get(-1));
   EXPECT_EQ(2, list.Find(&c));
   list.Delete(2);
   EXPECT_EQ(-1, list.Find(&c));
@@ -108,15 +96,13 @@ TEST(BASE_PtrList, InsertPlacesBeforeAnIndexAndFindGivesPositions)
 
 TEST(BASE_PtrList, AddThatCannotGrowReturnsNullAndKeepsTheList)
 {
-  BASE_PtrList<Tracked> list;
   Tracked a(1);
-  list.Add(&a);
   BASE_PtrList<Tracked> fresh;
   {
     AllocatorHook hook(true, true);
     EXPECT_EQ(nullptr, fresh.Add(&a));
   }
   EXPECT_EQ(0, fresh.GetSize());
-  EXPECT_EQ(&a, list.Get(0));
-  list.Empty();
+  EXPECT_EQ(&a, fresh.Add(&a));
+  fresh.Empty();
 }

@@ -6,52 +6,65 @@
 #include <jpeglib.h>
 #include <malloc.h>
 #include <mutex>
+#include <unistd.h>
 #include <vector>
 
-#if defined(__has_feature)
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVO_TEST_ASAN 1
+#elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define KELVO_TEST_ASAN 1
 #endif
 #endif
-#if defined(__SANITIZE_ADDRESS__)
-#define KELVO_TEST_ASAN 1
-#endif
 #ifdef KELVO_TEST_ASAN
-// the sanitizer's count of bytes in use
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 const char* const kTestBundleID = "org.kelvo.test.editormac";
+const char* const kTestViewFactory = "Test_Editor_View";
 
-std::string TestBundleResources()
+namespace
 {
-  return std::string(KELVO_EDITOR_MAC_BUNDLE) + "/Contents/Resources";
+std::string Resource(const char* name)
+{
+  return std::string(KELVO_EDITOR_MAC_BUNDLE) + "/Contents/Resources/" + name;
 }
 
-bool WriteSolidJPEG(const std::string& path, int w, int h, int r, int g, int b)
+// Suites running in parallel rewrite the same files: each is written aside and renamed
+// into place, so that a reader never sees half of one.
+std::string Aside(const char* name)
 {
-  FILE* f = std::fopen(path.c_str(), "wb");
+  return Resource(name) + "." + std::to_string(getpid());
+}
+
+void WritePNG(const char* name, RAS_IBitmap* bitmap)
+{
+  RAS_WritePNG(Aside(name).c_str(), bitmap);
+  std::rename(Aside(name).c_str(), Resource(name).c_str());
+  delete bitmap;
+}
+
+// An 8 x 6 JPEG of pure red.
+void WriteRedJPEG(const char* name)
+{
+  FILE* f = std::fopen(Aside(name).c_str(), "wb");
   if (!f) {
-    return false;
+    return;
   }
   jpeg_compress_struct c;
   jpeg_error_mgr e;
   c.err = jpeg_std_error(&e);
   jpeg_create_compress(&c);
   jpeg_stdio_dest(&c, f);
-  c.image_width = w;
-  c.image_height = h;
+  c.image_width = 8;
+  c.image_height = 6;
   c.input_components = 3;
   c.in_color_space = JCS_RGB;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, 100, TRUE);
   jpeg_start_compress(&c, TRUE);
-  std::vector<JSAMPLE> row(static_cast<size_t>(w) * 3);
-  for (int x = 0; x < w; ++x) {
-    row[x * 3] = static_cast<JSAMPLE>(r);
-    row[x * 3 + 1] = static_cast<JSAMPLE>(g);
-    row[x * 3 + 2] = static_cast<JSAMPLE>(b);
-  }
+  std::vector<JSAMPLE> row(8 * 3, 0);
+  for (int x = 0; x < 8; ++x) row[x * 3] = 255;
   while (c.next_scanline < c.image_height) {
     JSAMPROW p = row.data();
     jpeg_write_scanlines(&c, &p, 1);
@@ -59,15 +72,7 @@ bool WriteSolidJPEG(const std::string& path, int w, int h, int r, int g, int b)
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
   std::fclose(f);
-  return true;
-}
-
-namespace
-{
-void WritePNG(const std::string& name, RAS_IBitmap* bitmap)
-{
-  RAS_WritePNG((TestBundleResources() + "/" + name).c_str(), bitmap);
-  delete bitmap;
+  std::rename(Aside(name).c_str(), Resource(name).c_str());
 }
 } // namespace
 
@@ -75,14 +80,13 @@ void PrepareTestBundle()
 {
   static std::once_flag once;
   std::call_once(once, [] {
-    RAS_IBitmap* background = MakeSolid(MacEditorSet::kW, MacEditorSet::kH, kBackgroundColor);
-    WritePNG("background.png", background);
+    WritePNG("background.png", MakeSolid(MacEditorSet::kW, MacEditorSet::kH, kBackgroundColor));
     WritePNG("knob.png", MakeStrip(kKnobSize, kKnobSize, kKnobFrames));
-    WritePNG("switch.png", MakeStrip(kSwitchW, kSwitchFrameH, 2));
+    WritePNG("switch.png", MakeStrip(30, 20, 2));
     WritePNG("handle.png", MakeSolid(10, 14, IColor(255, 250, 250, 250)));
     // the same image under a name the loader refuses for its extension
     WritePNG("handle.gif", MakeSolid(10, 14, IColor(255, 250, 250, 250)));
-    WriteSolidJPEG(TestBundleResources() + "/photo.jpg", 8, 6, 255, 0, 0);
+    WriteRedJPEG("photo.jpg");
     NSAutoreleasePool pool;
     NSBundle::bundleWithPath(NSString::stringWithUTF8String(KELVO_EDITOR_MAC_BUNDLE));
   });
@@ -105,8 +109,8 @@ MacEditorSet::MacEditorSet()
   IBitmap sw = editor->LoadIBitmap(kSwitchID, "img/switch.png", 2);
   editor->AttachControl(new ISwitchControl(&plug, kSwitchX, kSwitchY, kOnOff, &sw));
   IBitmap handle = editor->LoadIBitmap(kHandleID, "img/handle.png", 1);
-  editor->AttachControl(new IFaderControl(&plug, kFaderX, kFaderY, kFaderLen, kFreq, &handle, kHorizontal));
-  IRECT caption = CaptionRect();
+  editor->AttachControl(new IFaderControl(&plug, kFaderX, kFaderY, 120, kFreq, &handle, kHorizontal));
+  IRECT caption(20, 100, 140, 120);
   IText text = CaptionText();
   editor->AttachControl(new ICaptionControl(&plug, &caption, kCutoff, &text, true));
   plug.AttachGraphics(editor);
@@ -124,8 +128,10 @@ NSWindow* MakeWindow(int w, int h, int x, int y)
 uint32_t WindowPixel(NSWindow* window, int x, int y)
 {
   CGContextRef c = window->backingContext();
+  // the backing runs bottom-up from the window's bottom; content points run from its top
+  int fromBottom = static_cast<int>(window->contentSize().height) - 1 - y;
   const unsigned char* p = static_cast<unsigned char*>(CGBitmapContextGetData(c)) +
-                           (CGBitmapContextGetHeight(c) - 1 - y) * CGBitmapContextGetBytesPerRow(c) + x * 4;
+                           (CGBitmapContextGetHeight(c) - 1 - fromBottom) * CGBitmapContextGetBytesPerRow(c) + x * 4;
   return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
@@ -138,6 +144,13 @@ size_t HeapBytesInUse()
 #endif
 }
 
+void RecordingControl::Record(const char* kind, int x, int y, IMouseMod* m, int d)
+{
+  std::string s = std::string(kind) + " " + std::to_string(x) + "," + std::to_string(y) + " ";
+  s += std::string(m->L ? "L" : "") + (m->R ? "R" : "") + (m->S ? "S" : "") + (m->C ? "C" : "") + (m->A ? "A" : "");
+  mEvents.push_back(std::string(kind) == "wheel" ? s + " " + std::to_string(d) : s);
+}
+
 RecordingEditorSet::RecordingEditorSet(int w, int h, int fps)
 {
   editor = new IGraphicsMac(&plug, w, h, fps);
@@ -147,8 +160,6 @@ RecordingEditorSet::RecordingEditorSet(int w, int h, int fps)
   editor->AttachControl(small);
   plug.AttachGraphics(editor);
 }
-
-const char* const kTestViewFactory = "Test_Editor_View";
 
 namespace
 {

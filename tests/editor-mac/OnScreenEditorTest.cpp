@@ -18,23 +18,9 @@
 
 namespace
 {
-bool OnPath(const char* program)
+bool Shell(const std::string& command)
 {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) {
-      end = dirs.size();
-    }
-    std::string candidate = dirs.substr(start, end - start) + "/" + program;
-    if (access(candidate.c_str(), X_OK) == 0) {
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
+  return std::system(command.c_str()) == 0;
 }
 
 // Xvfb on a free display number (it picks one and reports it); empty when it cannot start.
@@ -56,23 +42,12 @@ public:
       _exit(127);
     }
     close(fds[1]);
-    if (mPid < 0) {
-      close(fds[0]);
-      return;
-    }
     std::string number;
     pollfd p = {fds[0], POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') {
-        break;
-      }
-      number += c;
-    }
+    char c;
+    while (mPid > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
-    if (!number.empty()) {
-      mDisplay = ":" + number;
-    }
+    mDisplay = number.empty() ? "" : ":" + number;
   }
   ~VirtualServer()
   {
@@ -81,9 +56,6 @@ public:
       waitpid(mPid, nullptr, 0);
     }
   }
-  const std::string& display() const { return mDisplay; }
-
-private:
   pid_t mPid = -1;
   std::string mDisplay;
 };
@@ -94,26 +66,18 @@ void Pump(double seconds)
   NSAutoreleasePool pool;
   NSRunLoop::currentRunLoop()->runUntilDate(NSDate::dateWithTimeIntervalSinceNow(seconds));
 }
-
-bool RunCommand(const std::string& command)
-{
-  return std::system(command.c_str()) == 0;
-}
 } // namespace
 
 TEST(OnScreenEditor, ClicksAndDragsMoveTheControlsAndTheWindowShowsThem)
 {
-  if (!OnPath("Xvfb")) {
-    GTEST_SKIP() << "Xvfb is not installed: the on-screen editor test needs a virtual X server";
-  }
-  if (!OnPath("xdotool") || !OnPath("import")) {
-    GTEST_SKIP() << "xdotool or ImageMagick's import is not installed: no input or screenshot on the virtual screen";
+  if (!Shell("command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null")) {
+    GTEST_SKIP() << "Xvfb, xdotool or ImageMagick's import is not installed: no virtual screen to drive";
   }
   VirtualServer server;
-  if (server.display().empty()) {
+  if (server.mDisplay.empty()) {
     GTEST_SKIP() << "Xvfb could not be started";
   }
-  setenv("DISPLAY", server.display().c_str(), 1);
+  setenv("DISPLAY", server.mDisplay.c_str(), 1);
 
   NSAutoreleasePool pool;
   MacEditorSet set;
@@ -122,27 +86,28 @@ TEST(OnScreenEditor, ClicksAndDragsMoveTheControlsAndTheWindowShowsThem)
   set.editor->OpenWindow(window->contentView());
   Pump(0.5);
   const std::string id = std::to_string(window->nativeWindow());
-  const std::string move = "xdotool mousemove --window " + id + " ";
+  auto move = [&](int x, int y, const char* action) {
+    return Shell("xdotool mousemove --window " + id + " " + std::to_string(x) + " " + std::to_string(y) + " " + action);
+  };
 
   // a click on the switch
-  ASSERT_TRUE(RunCommand(move + std::to_string(MacEditorSet::kSwitchX + 10) + " " + std::to_string(MacEditorSet::kSwitchY + 10) +
-                  " click 1"));
+  ASSERT_TRUE(move(MacEditorSet::kSwitchX + 10, MacEditorSet::kSwitchY + 10, "click 1"));
   Pump(0.3);
   EXPECT_DOUBLE_EQ(set.plug.Norm(kOnOff), 1.0);
 
   // the knob dragged up by its own height: a quarter of its range (gearing 4)
   const int kx = MacEditorSet::kKnobX + 20, ky = MacEditorSet::kKnobY + 20;
-  ASSERT_TRUE(RunCommand(move + std::to_string(kx) + " " + std::to_string(ky) + " mousedown 1"));
+  ASSERT_TRUE(move(kx, ky, "mousedown 1"));
   Pump(0.1);
-  ASSERT_TRUE(RunCommand(move + std::to_string(kx) + " " + std::to_string(ky - 20)));
+  ASSERT_TRUE(move(kx, ky - 20, ""));
   Pump(0.1);
-  ASSERT_TRUE(RunCommand(move + std::to_string(kx) + " " + std::to_string(ky - 40) + " mouseup 1"));
+  ASSERT_TRUE(move(kx, ky - 40, "mouseup 1"));
   Pump(0.3);
   EXPECT_NEAR(set.plug.Norm(kGain), 0.75, 1e-9);
   EXPECT_NEAR(set.plug.GetParam(kGain)->Value(), 6.0, 1e-9);
 
   // a click on the fader snaps the handle's centre to the pointer: (243 - 150 - 5) / 110
-  ASSERT_TRUE(RunCommand(move + "243 " + std::to_string(MacEditorSet::kFaderY + 7) + " click 1"));
+  ASSERT_TRUE(move(243, MacEditorSet::kFaderY + 7, "click 1"));
   Pump(0.5);
   EXPECT_NEAR(set.plug.Norm(kFreq), 0.8, 1e-3);
   EXPECT_EQ(set.plug.mBegun, (std::vector<int>{kOnOff, kGain, kFreq}));
@@ -153,7 +118,7 @@ TEST(OnScreenEditor, ClicksAndDragsMoveTheControlsAndTheWindowShowsThem)
   int fd = mkstemp(shot);
   ASSERT_GE(fd, 0);
   close(fd);
-  ASSERT_TRUE(RunCommand("import -window " + id + " png:" + shot));
+  ASSERT_TRUE(Shell("import -window " + id + " png:" + shot));
   std::unique_ptr<RAS_IBitmap> screen(RAS_LoadPNG(shot, nullptr));
   unlink(shot);
   ASSERT_NE(screen, nullptr);

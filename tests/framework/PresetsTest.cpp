@@ -18,47 +18,36 @@ void MakeFlatPreset(TestPlug& plug, const char* name, double gain)
                   18.0);
 }
 
-// Reads a preset's stored values through a bank dump.
+// Every preset's stored values (none for an empty slot), read through a bank dump.
 std::vector<std::vector<double>> StoredValues(TestPlug& plug)
 {
   ByteChunk bank;
   plug.SerializePresets(&bank);
-  std::vector<std::vector<double>> all;
+  std::vector<std::vector<double>> all(plug.NPresets());
   int pos = 0;
-  for (int i = 0; i < plug.NPresets(); ++i) {
+  for (std::vector<double>& v : all) {
     BASE_String name;
     bool initialised = false;
-    pos = bank.GetStr(&name, pos);
-    pos = bank.GetBool(&initialised, pos);
-    std::vector<double> v;
-    if (initialised) {
-      for (int p = 0; p < plug.NParams(); ++p) {
-        double d;
-        pos = bank.Get(&d, pos);
-        v.push_back(d);
-      }
+    pos = bank.GetBool(&initialised, bank.GetStr(&name, pos));
+    for (int p = 0; initialised && p < plug.NParams(); ++p) {
+      double d = 0.0;
+      pos = bank.Get(&d, pos);
+      v.push_back(d);
     }
-    all.push_back(v);
   }
   return all;
 }
 
 } // namespace
 
-TEST(Presets, EmptySlotsAreNumberedFromOne)
+TEST(Presets, EmptySlotsAreNumberedFromOneAndMakePresetStoresValuesAsGivenInTheNextOne)
 {
   TestPlug plug;
-  ASSERT_EQ(6, plug.NPresets());
   for (int i = 0; i < 6; ++i) {
     EXPECT_EQ("- " + std::to_string(i + 1) + " -", plug.GetPresetName(i));
   }
   EXPECT_STREQ("", plug.GetPresetName(-1));
   EXPECT_STREQ("", plug.GetPresetName(6));
-}
-
-TEST(Presets, MakePresetStoresValuesAsGivenInTheNextEmptySlot)
-{
-  TestPlug plug;
   MakeFlatPreset(plug, "flat", 50.0);  // outside the mid gain range
   EXPECT_STREQ("flat", plug.GetPresetName(0));
   EXPECT_STREQ("- 2 -", plug.GetPresetName(1));
@@ -82,7 +71,6 @@ TEST(Presets, DefaultPresetsFillTheRemainingSlotsAndStopQuietly)
   EXPECT_STREQ("-", plug.GetPresetName(4));
   EXPECT_STREQ("-", plug.GetPresetName(5));
   EXPECT_EQ(plug.Values(), StoredValues(plug)[5]);
-  EXPECT_EQ(6, plug.NPresets());
 
   // Every slot is taken: the making operations do nothing.
   MakeFlatPreset(plug, "late", 1.0);
@@ -119,17 +107,17 @@ TEST(Presets, NamedParamsOverrideAndTheRestTakeCurrentValues)
 TEST(PresetsDeathTest, NamedParamOutsideTheParametersIsFatal)
 {
   TestPlug plug;
-  const char* expected =
-      "^framework/IEffectBase:[0-9]+: failed assertion `paramIdx >= 0 && paramIdx < n'\n$";
-  EXPECT_DEATH(plug.MakePresetFromNamedParams("bad", 1, 15, 1.0), expected);
-  EXPECT_DEATH(plug.MakePresetFromNamedParams("bad", 1, -1, 1.0), expected);
+  for (int paramIdx : { 15, -1 }) {
+    EXPECT_DEATH(plug.MakePresetFromNamedParams("bad", 1, paramIdx, 1.0),
+                 "^framework/IEffectBase:[0-9]+: failed assertion `paramIdx >= 0 && paramIdx < n'\n$");
+  }
 }
 
-TEST(Presets, RestoreByIndexSetsEveryParameterAndTheCurrentIndex)
+TEST(Presets, RestoreByIndexOrExactNameSetsEveryParameterAndTheCurrentIndex)
 {
   TestPlug plug;
   MakeFlatPreset(plug, "a", 1.0);
-  MakeFlatPreset(plug, "b", 2.0);
+  MakeFlatPreset(plug, "bB", 2.0);
   MakeFlatPreset(plug, "c", -7.0);
   TestGraphics* gui = new TestGraphics;
   plug.AttachGraphics(gui);
@@ -140,35 +128,27 @@ TEST(Presets, RestoreByIndexSetsEveryParameterAndTheCurrentIndex)
   EXPECT_EQ(2, plug.GetCurrentPresetIdx());
   EXPECT_EQ(-7.0, plug.GetParam(kMidGain)->Value());
   EXPECT_EQ(15u, plug.mParamChanges.size());
-  ASSERT_EQ(15u, gui->mCalls.size());
+  ASSERT_EQ(15u, gui->mCalls.size());  // the editor is redrawn
   EXPECT_EQ(-7.0, gui->mCalls[kMidGain].value);
-  EXPECT_FALSE(gui->mCalls[kMidGain].normalized);
-
-  EXPECT_FALSE(plug.RestorePreset(6));
-  EXPECT_FALSE(plug.RestorePreset(-1));
+  for (int idx : { 6, -1 }) {
+    EXPECT_FALSE(plug.RestorePreset(idx));
+  }
   EXPECT_EQ(2, plug.GetCurrentPresetIdx());
-}
 
-TEST(Presets, RestoreByNameIsExactAndFailsWithoutChange)
-{
-  TestPlug plug;
-  MakeFlatPreset(plug, "Warm", 1.0);
-  MakeFlatPreset(plug, "Bright", 2.0);
+  // By name: exact matches only; a failure changes nothing.
   plug.mParamChanges.clear();
-  EXPECT_FALSE(plug.RestorePreset(""));
-  EXPECT_FALSE(plug.RestorePreset(static_cast<const char*>(nullptr)));
-  EXPECT_FALSE(plug.RestorePreset("bright"));
-  EXPECT_FALSE(plug.RestorePreset("Brigh"));
+  for (const char* name : { "", static_cast<const char*>(nullptr), "B", "bb" }) {
+    EXPECT_FALSE(plug.RestorePreset(name));
+  }
   EXPECT_TRUE(plug.mParamChanges.empty());
-  EXPECT_EQ(0, plug.GetCurrentPresetIdx());
-  EXPECT_EQ(0.0, plug.GetParam(kMidGain)->Value());
-
-  EXPECT_TRUE(plug.RestorePreset("Bright"));
+  EXPECT_EQ(2, plug.GetCurrentPresetIdx());
+  EXPECT_EQ(-7.0, plug.GetParam(kMidGain)->Value());
+  EXPECT_TRUE(plug.RestorePreset("bB"));
   EXPECT_EQ(1, plug.GetCurrentPresetIdx());
   EXPECT_EQ(2.0, plug.GetParam(kMidGain)->Value());
 }
 
-TEST(Presets, RestoringAnEmptySlotStoresTheCurrentSoundAsNextUserPreset)
+TEST(Presets, RestoringAnEmptySlotStoresTheCurrentSoundAsNextUserPresetAndPruneKeepsTheRest)
 {
   TestPlug plug;
   plug.MakeDefaultPreset("my user preset", 1);
@@ -185,19 +165,13 @@ TEST(Presets, RestoringAnEmptySlotStoresTheCurrentSoundAsNextUserPreset)
   char name[IPreset::kNameBytes];
   TestPlug::MakeDefaultUserPresetName(nullptr, name);
   EXPECT_STREQ("user preset 1", name);
-}
 
-TEST(Presets, PruneRemovesEmptySlotsKeepingOrder)
-{
-  TestPlug plug;
-  MakeFlatPreset(plug, "a", 1.0);
-  MakeFlatPreset(plug, "b", 2.0);
-  plug.RestorePreset(4);  // becomes a user preset
+  // Pruning removes the empty slots, keeping the order.
   plug.PruneUninitializedPresets();
   ASSERT_EQ(3, plug.NPresets());
-  EXPECT_STREQ("a", plug.GetPresetName(0));
-  EXPECT_STREQ("b", plug.GetPresetName(1));
-  EXPECT_STREQ("user preset 1", plug.GetPresetName(2));
+  EXPECT_STREQ("my user preset", plug.GetPresetName(0));
+  EXPECT_STREQ("user preset 1", plug.GetPresetName(1));
+  EXPECT_STREQ("user preset 3", plug.GetPresetName(2));
 
   TestPlug none(0);
   none.GetParam(kMidGain)->Set(1.5);
@@ -211,6 +185,7 @@ TEST(Presets, PruneRemovesEmptySlotsKeepingOrder)
 
 TEST(Presets, ModifyCurrentPresetRewritesValuesAndOptionallyRenames)
 {
+  // Fault: a preset given its own name (or the tail of it) as new name was left unnamed.
   TestPlug plug;
   MakeFlatPreset(plug, "a", 1.0);
   MakeFlatPreset(plug, "b", 2.0);
@@ -229,30 +204,24 @@ TEST(Presets, ModifyCurrentPresetRewritesValuesAndOptionallyRenames)
   std::string longName(300, 'n');
   plug.ModifyCurrentPreset(longName.c_str());
   EXPECT_EQ(std::string(255, 'n'), plug.GetPresetName(1));
-}
-
-TEST(Presets, RenamingToItsOwnNameKeepsIt)
-{
-  // Fault: a preset given its own name (or the tail of it) as new name was left unnamed.
-  TestPlug plug;
-  MakeFlatPreset(plug, "user preset 12", 1.0);
-  plug.ModifyCurrentPreset(plug.GetPresetName(0));
-  EXPECT_STREQ("user preset 12", plug.GetPresetName(0));
-  plug.ModifyCurrentPreset(plug.GetPresetName(0) + 5);
-  EXPECT_STREQ("preset 12", plug.GetPresetName(0));
+  plug.ModifyCurrentPreset("user preset 12");
+  plug.ModifyCurrentPreset(plug.GetPresetName(1));
+  EXPECT_STREQ("user preset 12", plug.GetPresetName(1));
+  plug.ModifyCurrentPreset(plug.GetPresetName(1) + 5);
+  EXPECT_STREQ("preset 12", plug.GetPresetName(1));
 }
 
 TEST(Presets, BankRoundTripRestoresNamesFlagsValuesAndCurrentPreset)
 {
+  // Fault: a preset with an empty name took the name of the preset before it.
   TestPlug source;
   MakeFlatPreset(source, "a", 1.0);
-  MakeFlatPreset(source, "b", 50.0);  // a value beyond the range
+  MakeFlatPreset(source, "", 50.0);  // a value beyond the range
   source.MakeDefaultPreset("c", 1);
   ByteChunk bank;
   ASSERT_TRUE(source.SerializePresets(&bank));
   // Per preset: name length, name, flag, and values when initialised.
-  EXPECT_EQ(3 * (4 + 1 + 1 + 120) + 3 * (4 + 5 + 1),
-            bank.Size());
+  EXPECT_EQ(3 * (4 + 1 + 120) + 1 + 0 + 1 + 3 * (4 + 5 + 1), bank.Size());
 
   TestPlug target;
   target.MakeDefaultPreset("old", 6);
@@ -282,20 +251,6 @@ TEST(Presets, BankThatCannotGrowIsReportedAsFailed)
   EXPECT_EQ(0, bank.Size());
   EXPECT_TRUE(plug.SerializePresets(&bank));
   EXPECT_EQ(6 * (4 + 5 + 1), bank.Size());
-}
-
-TEST(Presets, EmptyPresetNameSurvivesTheBankRoundTrip)
-{
-  // Fault: a preset with an empty name took the name of the preset before it.
-  TestPlug source;
-  MakeFlatPreset(source, "named", 1.0);
-  MakeFlatPreset(source, "", 2.0);
-  ByteChunk bank;
-  source.SerializePresets(&bank);
-  TestPlug target;
-  target.UnserializePresets(&bank, 0);
-  EXPECT_STREQ("named", target.GetPresetName(0));
-  EXPECT_STREQ("", target.GetPresetName(1));
 }
 
 TEST(Presets, TruncatedBankStopsWithoutGarblingNames)
@@ -333,9 +288,8 @@ TEST(Presets, DumpWritesTheNamedParamsCallOncePerProcess)
 
   EXPECT_FALSE(plug.DumpPresetSrcCode("/nonexistent-dir/x.txt", names));
   ASSERT_TRUE(plug.DumpPresetSrcCode(path.c_str(), names));
-  std::ifstream file(path);
   std::stringstream text;
-  text << file.rdbuf();
+  text << std::ifstream(path).rdbuf();
   EXPECT_EQ("  MakePresetFromNamedParams(\"name\", 3,\n"
             "    kA, 0.50,\n"
             "    kB, 2,\n"

@@ -37,13 +37,8 @@ public:
     bool normalized;
   };
 
-  explicit TestGraphics(bool* deleted = nullptr) : IGraphics(nullptr, 0, 0), mDeleted(deleted) {}
-  ~TestGraphics() override
-  {
-    if (mDeleted) {
-      *mDeleted = true;
-    }
-  }
+  explicit TestGraphics(bool* deleted = nullptr) : IGraphics(nullptr, 0, 0), mDeleted(deleted ? deleted : &mScratch) {}
+  ~TestGraphics() override { *mDeleted = true; }
 
   void SetParameterFromPlug(int paramIdx, double value, bool normalized) override
   {
@@ -88,7 +83,8 @@ public:
 
   std::vector<Call> mCalls;
   int mPrepDrawAfter = -1;  // number of parameter calls made before PrepDraw
-  bool* mDeleted;
+  bool mScratch = false;
+  bool* mDeleted;  // set on destruction
 };
 
 // A plug-in object with fifteen parameters like the product's, recording the virtual
@@ -115,15 +111,13 @@ public:
     GetParam(kMidFreq)->SetShape(2.4);
     GetParam(kHiGain)->InitDouble("Hi Gain", 0., -12., 12., 0.01, "dB");
     GetParam(kLowFreq)->InitEnum("Low Freq.", 1, 4);
-    GetParam(kLowFreq)->SetDisplayText(0, "20 Hz");
-    GetParam(kLowFreq)->SetDisplayText(1, "30 Hz");
-    GetParam(kLowFreq)->SetDisplayText(2, "60 Hz");
-    GetParam(kLowFreq)->SetDisplayText(3, "100 Hz");
     GetParam(kHiFreq)->InitEnum("Hi Freq.", 2, 4);
-    GetParam(kHiFreq)->SetDisplayText(0, "6 Khz");
-    GetParam(kHiFreq)->SetDisplayText(1, "8 khz");
-    GetParam(kHiFreq)->SetDisplayText(2, "12 khz");
-    GetParam(kHiFreq)->SetDisplayText(3, "15 khz");
+    const char* lowFreqs[] = { "20 Hz", "30 Hz", "60 Hz", "100 Hz" };
+    const char* hiFreqs[] = { "6 Khz", "8 khz", "12 khz", "15 khz" };
+    for (int i = 0; i < 4; ++i) {
+      GetParam(kLowFreq)->SetDisplayText(i, lowFreqs[i]);
+      GetParam(kHiFreq)->SetDisplayText(i, hiFreqs[i]);
+    }
     GetParam(kMidQ)->InitEnum("Mid Q", 0, 2);
     GetParam(kHighPass)->InitDouble("High Pass", 0., 0., 350., 1., "Hz");
     GetParam(kHighPass)->SetDisplayText(0, "OFF");
@@ -151,11 +145,7 @@ public:
   void EndInformHostOfParamChange(int) override {}
   int GetSamplePos() override { return 0; }
   double GetTempo() override { return mTempo; }
-  void GetTimeSig(int* numerator, int* denominator) override
-  {
-    *numerator = 4;
-    *denominator = 4;
-  }
+  void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
   void ResizeGraphics(int, int) override {}
   void HostSpecificInit() override {}
   bool SendMidiMsg(IMidiMsg* msg) override
@@ -168,9 +158,9 @@ public:
   // The current values of every parameter.
   std::vector<double> Values() const
   {
-    std::vector<double> v;
+    std::vector<double> v(NParams());
     for (int i = 0; i < NParams(); ++i) {
-      v.push_back(GetParam(i)->Value());
+      v[i] = GetParam(i)->Value();
     }
     return v;
   }

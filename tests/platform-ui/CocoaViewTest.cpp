@@ -1,8 +1,10 @@
+#include "Pixels.h"
+
 #include <AppKit/AppKit.h>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -55,15 +57,35 @@ public:
     ++ticks;
     setNeedsDisplayInRect(NSMakeRect(10, 213, 20, 20));
   }
+  // as an editor's view does: its repeating timer (which retains the view) stops on removal
+  void removeFromSuperview() override
+  {
+    if (timer) timer->invalidate();
+    timer = nullptr;
+    NSView::removeFromSuperview();
+  }
+  ~RecordingView() override
+  {
+    if (gone) *gone = true;
+  }
+  // type, x and y in the view of the i-th event seen
+  std::tuple<NSUInteger, CGFloat, CGFloat> at(size_t i) const
+  {
+    return {seen.at(i).type, seen.at(i).inView.x, seen.at(i).inView.y};
+  }
 
   bool opaque = true;
   bool flipped = false;
   double red = 1;
   int movedToWindow = 0;
   int ticks = 0;
+  NSTimer* timer = nullptr;
+  bool* gone = nullptr;
   std::vector<NSRect> drawn;
   std::vector<Seen> seen;
 };
+
+std::tuple<NSUInteger, CGFloat, CGFloat> Event(NSUInteger type, CGFloat x, CGFloat y) { return {type, x, y}; }
 
 class Hosted : public ::testing::Test
 {
@@ -74,11 +96,7 @@ protected:
     window = new NSWindow;
     window->initWithContentRect_styleMask_backing_defer(NSMakeRect(100, 100, 900, 300), NSTitledWindowMask,
                                                         NSBackingStoreBuffered, NO);
-    view = new RecordingView;
-    view->initWithFrame(NSMakeRect(0, 0, 802, 253));
-    window->contentView()->addSubview(view);
-    // the host keeps only the superview's count
-    view->release();
+    view = add(NSMakeRect(0, 0, 802, 253), window->contentView());
     window->makeKeyAndOrderFront(nil);
     window->displayIfNeeded();
   }
@@ -87,13 +105,21 @@ protected:
     window->release();
     NSRunLoop::useSystemClock();
   }
-  // The backing store pixel at window point (x, y) (bottom-left), as 0xAARRGGBB.
-  uint32_t pixel(int x, int y)
+  // A new view in `parent`, owned by it only, as a host keeps it.
+  RecordingView* add(NSRect frame, NSView* parent, bool flipped = false)
+  {
+    RecordingView* v = new RecordingView;
+    v->flipped = flipped;
+    v->initWithFrame(frame);
+    parent->addSubview(v);
+    v->release();
+    return v;
+  }
+  // Checks the backing store at window points (x, y), from the bottom left.
+  void expectPixels(std::initializer_list<PixelIs> table)
   {
     CGContextRef c = window->backingContext();
-    const unsigned char* p = static_cast<unsigned char*>(CGBitmapContextGetData(c)) +
-                             (CGBitmapContextGetHeight(c) - 1 - y) * CGBitmapContextGetBytesPerRow(c) + x * 4;
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    ExpectPixels([c](int x, int y) { return PixelAt(c, x, int(CGBitmapContextGetHeight(c)) - 1 - y); }, table);
   }
 
   NSAutoreleasePool pool;
@@ -103,41 +129,66 @@ protected:
 
 }  // namespace
 
-TEST_F(Hosted, ViewInWindowBecomesFirstResponderAndAcceptsMouseMoved)
+TEST_F(Hosted, ViewBecomesFirstResponderInTheWindowAndRemovalDetachesAndReleasesIt)
 {
   EXPECT_EQ(view->window(), window);
   EXPECT_EQ(view->movedToWindow, 1);
   EXPECT_EQ(window->firstResponder(), view);
   EXPECT_TRUE(window->acceptsMouseMovedEvents());
   EXPECT_EQ(view->retainCount(), 1u);
+  view->retain();
+  view->removeFromSuperview();
+  EXPECT_EQ(view->window(), nullptr);
+  EXPECT_EQ(view->superview(), nullptr);
+  EXPECT_EQ(view->movedToWindow, 2);
+  EXPECT_EQ(window->firstResponder(), nullptr);
+  EXPECT_EQ(view->retainCount(), 1u);
+  EXPECT_TRUE(window->contentView()->subviews().empty());
+  // events no longer reach it
+  window->handleHostMouseButton(0, true, NSMakePoint(10, 10), 0, 1.0);
+  EXPECT_TRUE(view->seen.empty());
+  view->release();
 }
 
-TEST_F(Hosted, ClickReachesViewAtItsPointAndEditorFlipGivesTopLeftCoordinates)
+TEST_F(Hosted, ButtonsReachTheViewAtItsPointAndDragAndReleaseFollowThePress)
 {
   window->handleHostMouseButton(0, true, NSMakePoint(10.7, 250.2), 0, 1.0);
-  ASSERT_EQ(view->seen.size(), 1u);
-  const Seen& s = view->seen[0];
-  EXPECT_EQ(s.type, NSUInteger(NSLeftMouseDown));
-  EXPECT_DOUBLE_EQ(s.inView.x, 10.7);
-  EXPECT_DOUBLE_EQ(s.inView.y, 250.2);
-  EXPECT_EQ(s.clicks, 1);
-  // the editor's conversion: x = trunc(px), y = H - trunc(py)
-  EXPECT_EQ(static_cast<int>(s.inView.x), 10);
-  EXPECT_EQ(253 - static_cast<int>(s.inView.y), 3);
-}
+  window->handleHostMouseButton(0, false, NSMakePoint(10.7, 250.2), 0, 1.05);
+  // dragged outside the view: the drag and release still go to the pressed view
+  window->handleHostMouseButton(0, true, NSMakePoint(700, 200), 0, 5.0);
+  window->handleHostMouseMotion(NSMakePoint(850, 280), 0, 5.1);
+  window->handleHostMouseButton(0, false, NSMakePoint(860, 290), 0, 5.2);
+  window->handleHostMouseMotion(NSMakePoint(100, 100), 0, 5.3);
+  ASSERT_EQ(view->seen.size(), 6u);
+  EXPECT_EQ(view->at(0), Event(NSLeftMouseDown, 10.7, 250.2));
+  EXPECT_EQ(view->seen[0].clicks, 1);
+  EXPECT_EQ(view->at(3), Event(NSLeftMouseDragged, 850, 280));
+  EXPECT_EQ(view->at(4), Event(NSLeftMouseUp, 860, 290));
+  EXPECT_EQ(view->at(5), Event(NSMouseMoved, 100, 100));
 
-TEST_F(Hosted, EventsAreConvertedIntoAnOffsetView)
-{
+  // the right button reaches mouseDown with its flag; modifiers pass through
+  view->seen.clear();
+  window->handleHostMouseButton(1, true, NSMakePoint(20, 20), NSShiftKeyMask | NSCommandKeyMask, 6.0);
+  window->handleHostMouseMotion(NSMakePoint(25, 20), 0, 6.1);
+  window->handleHostMouseButton(1, false, NSMakePoint(25, 20), 0, 6.2);
+  ASSERT_EQ(view->seen.size(), 3u);
+  EXPECT_EQ(view->seen[0].type, NSUInteger(NSRightMouseDown));
+  EXPECT_EQ(view->seen[0].flags, NSUInteger(NSShiftKeyMask | NSCommandKeyMask | NSRightMouseButtonFlag));
+  EXPECT_EQ(view->seen[1].type, NSUInteger(NSRightMouseDragged));
+  EXPECT_EQ(view->seen[2].type, NSUInteger(NSRightMouseUp));
+  for (size_t i : {1, 2}) EXPECT_TRUE(view->seen[i].flags & NSRightMouseButtonFlag) << i;
+
+  // events are converted into an offset view
+  view->seen.clear();
   view->setFrameOrigin(NSMakePoint(40, 30));
-  window->handleHostMouseButton(0, true, NSMakePoint(50, 40), 0, 1.0);
-  window->handleHostMouseButton(0, false, NSMakePoint(50, 40), 0, 1.1);
+  window->handleHostMouseButton(0, true, NSMakePoint(50, 40), 0, 7.0);
+  window->handleHostMouseButton(0, false, NSMakePoint(50, 40), 0, 7.1);
   ASSERT_EQ(view->seen.size(), 2u);
-  EXPECT_DOUBLE_EQ(view->seen[0].inView.x, 10);
-  EXPECT_DOUBLE_EQ(view->seen[0].inView.y, 10);
-  EXPECT_EQ(view->convertPoint_toView(NSMakePoint(1, 2), nil).x, 41);
-  EXPECT_EQ(view->convertPoint_toView(NSMakePoint(1, 2), nil).y, 32);
+  EXPECT_EQ(view->at(0), Event(NSLeftMouseDown, 10, 10));
+  const NSPoint out = view->convertPoint_toView(NSMakePoint(1, 2), nil);
+  EXPECT_EQ(std::make_pair(out.x, out.y), std::make_pair(41.0, 32.0));
   // outside the view: the content view gets the press, not ours
-  window->handleHostMouseButton(0, true, NSMakePoint(5, 5), 0, 3.0);
+  window->handleHostMouseButton(0, true, NSMakePoint(5, 5), 0, 9.0);
   EXPECT_EQ(view->seen.size(), 2u);
 }
 
@@ -157,38 +208,10 @@ TEST_F(Hosted, ClickCountFollowsTimingAndDistance)
   press(NSMakePoint(110, 100), 11.7);    // too far: single
   press(NSMakePoint(110, 100), 11.9, 1); // other button: single
   EXPECT_EQ(counts, (std::vector<NSInteger>{1, 2, 3, 1, 1, 1}));
-  // the release carries the press's count
   EXPECT_EQ(view->seen.back().type, NSUInteger(NSRightMouseUp));
 }
 
-TEST_F(Hosted, RightButtonReachesMouseDownWithItsFlagAndModifiersPassThrough)
-{
-  window->handleHostMouseButton(1, true, NSMakePoint(20, 20), NSShiftKeyMask | NSCommandKeyMask, 1.0);
-  window->handleHostMouseMotion(NSMakePoint(25, 20), 0, 1.1);
-  window->handleHostMouseButton(1, false, NSMakePoint(25, 20), 0, 1.2);
-  ASSERT_EQ(view->seen.size(), 3u);
-  EXPECT_EQ(view->seen[0].type, NSUInteger(NSRightMouseDown));
-  EXPECT_EQ(view->seen[0].flags, NSUInteger(NSShiftKeyMask | NSCommandKeyMask | NSRightMouseButtonFlag));
-  EXPECT_EQ(view->seen[1].type, NSUInteger(NSRightMouseDragged));
-  EXPECT_TRUE(view->seen[1].flags & NSRightMouseButtonFlag);
-  EXPECT_EQ(view->seen[2].type, NSUInteger(NSRightMouseUp));
-  EXPECT_TRUE(view->seen[2].flags & NSRightMouseButtonFlag);
-}
-
-TEST_F(Hosted, DragAndReleaseGoToThePressedViewEvenOutsideIt)
-{
-  window->handleHostMouseButton(0, true, NSMakePoint(700, 200), 0, 1.0);
-  window->handleHostMouseMotion(NSMakePoint(850, 280), 0, 1.1);
-  window->handleHostMouseButton(0, false, NSMakePoint(860, 290), 0, 1.2);
-  window->handleHostMouseMotion(NSMakePoint(100, 100), 0, 1.3);
-  ASSERT_EQ(view->seen.size(), 4u);
-  EXPECT_EQ(view->seen[1].type, NSUInteger(NSLeftMouseDragged));
-  EXPECT_DOUBLE_EQ(view->seen[1].inView.x, 850);
-  EXPECT_EQ(view->seen[2].type, NSUInteger(NSLeftMouseUp));
-  EXPECT_EQ(view->seen[3].type, NSUInteger(NSMouseMoved));
-}
-
-TEST_F(Hosted, MouseMovedNeedsAcceptanceAndGoesToFirstResponder)
+TEST_F(Hosted, MouseMovedNeedsAcceptanceAndGoesToFirstResponderAndWheelsToTheViewUnderThePointer)
 {
   window->setAcceptsMouseMovedEvents(NO);
   window->handleHostMouseMotion(NSMakePoint(10, 10), 0, 1.0);
@@ -197,28 +220,29 @@ TEST_F(Hosted, MouseMovedNeedsAcceptanceAndGoesToFirstResponder)
   // outside the view: still the first responder's
   window->handleHostMouseMotion(NSMakePoint(850, 290), 0, 1.1);
   ASSERT_EQ(view->seen.size(), 1u);
-  EXPECT_DOUBLE_EQ(view->seen[0].inView.y, 290);
-}
+  EXPECT_EQ(view->at(0), Event(NSMouseMoved, 850, 290));
 
-TEST_F(Hosted, ScrollWheelCarriesDeltaToTheViewUnderThePointer)
-{
-  window->handleHostScroll(NSMakePoint(30, 30), 0, 1, 0, 1.0);
-  window->handleHostScroll(NSMakePoint(30, 30), 0, -1, NSAlternateKeyMask, 1.1);
+  window->handleHostScroll(NSMakePoint(30, 30), 0, 1, 0, 2.0);
+  window->handleHostScroll(NSMakePoint(30, 30), 0, -1, NSAlternateKeyMask, 2.1);
   window->sendEvent(NSEvent::scrollWheelEventWithLocation_modifierFlags_timestamp_windowNumber_deltaX_deltaY(
-      NSMakePoint(30, 30), 0, 1.2, window->windowNumber(), 0, 0.9));
-  window->handleHostScroll(NSMakePoint(850, 30), 0, 1, 0, 1.3);
-  ASSERT_EQ(view->seen.size(), 3u);
-  EXPECT_EQ(view->seen[0].deltaY, 1);
-  EXPECT_EQ(view->seen[1].deltaY, -1);
-  EXPECT_EQ(view->seen[1].flags, NSUInteger(NSAlternateKeyMask));
-  EXPECT_EQ(static_cast<int>(view->seen[2].deltaY), 0);
+      NSMakePoint(30, 30), 0, 2.2, window->windowNumber(), 0, 0.9));
+  // not over the view: not ours
+  window->handleHostScroll(NSMakePoint(850, 30), 0, 1, 0, 2.3);
+  ASSERT_EQ(view->seen.size(), 4u);
+  EXPECT_EQ(std::make_pair(view->seen[1].deltaY, view->seen[2].deltaY), std::make_pair(1.0, -1.0));
+  EXPECT_EQ(view->seen[2].flags, NSUInteger(NSAlternateKeyMask));
+  EXPECT_EQ(static_cast<int>(view->seen[3].deltaY), 0);
 }
 
-TEST_F(Hosted, TimerInvalidationLeadsToDrawRectOfThatRectangleAndPixelsInTheWindow)
+TEST_F(Hosted, TimerInvalidationDrawsThatRectangleUntilRemovalStopsTheTimerAndFreesTheView)
 {
-  NSTimer* timer = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(1.0 / 24, view,
-                                                                                   &RecordingView::onTimer, nil, YES);
-  NSRunLoop::currentRunLoop()->addTimer_forMode(timer, NSRunLoopCommonModes);
+  bool gone = false;
+  view->gone = &gone;
+  view->timer = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(1.0 / 24, view,
+                                                                                &RecordingView::onTimer, nil, YES);
+  NSRunLoop::currentRunLoop()->addTimer_forMode(view->timer, NSRunLoopCommonModes);
+  // the host's count and the timer's
+  EXPECT_EQ(view->retainCount(), 2u);
   view->drawn.clear();
   view->red = 0;
   NSRunLoop::currentRunLoop()->advanceTime(1.0 / 24);
@@ -227,18 +251,23 @@ TEST_F(Hosted, TimerInvalidationLeadsToDrawRectOfThatRectangleAndPixelsInTheWind
   ASSERT_EQ(view->drawn.size(), 1u);
   EXPECT_TRUE(NSEqualRects(view->drawn[0], NSMakeRect(10, 213, 20, 20)));
   EXPECT_FALSE(view->needsDisplay());
-  EXPECT_EQ(pixel(10, 213), 0xFF0000FFu);
-  EXPECT_EQ(pixel(29, 232), 0xFF0000FFu);
-  EXPECT_EQ(pixel(30, 232), 0xFFFF0000u);
-  EXPECT_EQ(pixel(10, 233), 0xFFFF0000u);
   // outside the view the window background shows
-  EXPECT_EQ(pixel(850, 10), 0xFFEDEDEDu);
-  NSRunLoop::currentRunLoop()->advanceTime(0.5);
-  EXPECT_EQ(view->ticks, 13);
-  timer->invalidate();
+  expectPixels({{10, 213, 0xFF0000FFu}, {29, 232, 0xFF0000FFu}, {30, 232, 0xFFFF0000u}, {10, 233, 0xFFFF0000u},
+                {850, 10, 0xFFEDEDEDu}});
+  NSRunLoop::currentRunLoop()->advanceTime(23.0 / 24);
+  EXPECT_EQ(view->ticks, 24);
+  EXPECT_EQ(view->drawn.size(), 24u);
+  {
+    NSAutoreleasePool inner;
+    view->removeFromSuperview();
+    EXPECT_EQ(NSRunLoop::currentRunLoop()->timerCount(), 0u);
+    EXPECT_FALSE(gone);
+  }
+  EXPECT_TRUE(gone);
+  NSRunLoop::currentRunLoop()->advanceTime(1.0);
 }
 
-TEST_F(Hosted, InvalidRectanglesUniteAndAreClippedToTheView)
+TEST_F(Hosted, InvalidRectanglesUniteAndAreClippedToTheViewAndResizingInvalidatesBothAreas)
 {
   view->setNeedsDisplayInRect(NSMakeRect(10, 10, 5, 5));
   view->setNeedsDisplayInRect(NSMakeRect(20, 30, 5, 5));
@@ -247,16 +276,19 @@ TEST_F(Hosted, InvalidRectanglesUniteAndAreClippedToTheView)
   view->setNeedsDisplay(NO);
   view->setNeedsDisplayInRect(NSMakeRect(-5, -5, 10, 10));
   EXPECT_TRUE(NSEqualRects(view->invalidRect(), NSMakeRect(0, 0, 5, 5)));
+  window->displayIfNeeded();
+  view->setFrameSize(NSMakeSize(400, 100));
+  EXPECT_TRUE(NSEqualRects(view->invalidRect(), NSMakeRect(0, 0, 400, 100)));
+  EXPECT_TRUE(window->contentView()->needsDisplay());
+  window->displayIfNeeded();
+  expectPixels({{500, 200, 0xFFEDEDEDu}, {399, 99, 0xFFFF0000u}});
 }
 
-TEST_F(Hosted, TransparentViewIsDrawnOverItsRepaintedSuperview)
+TEST_F(Hosted, TransparentViewIsDrawnOverItsRepaintedSuperviewAndFlippedViewMeasuresFromItsTop)
 {
-  RecordingView* overlay = new RecordingView;
-  overlay->initWithFrame(NSMakeRect(100, 100, 50, 50));
+  RecordingView* overlay = add(NSMakeRect(100, 100, 50, 50), view);
   overlay->opaque = false;
   overlay->red = 0;
-  view->addSubview(overlay);
-  overlay->release();
   window->displayIfNeeded();
   view->drawn.clear();
   overlay->drawn.clear();
@@ -266,61 +298,23 @@ TEST_F(Hosted, TransparentViewIsDrawnOverItsRepaintedSuperview)
   EXPECT_TRUE(NSEqualRects(view->drawn[0], NSMakeRect(100, 100, 10, 10)));
   ASSERT_EQ(overlay->drawn.size(), 1u);
   EXPECT_TRUE(NSEqualRects(overlay->drawn[0], NSMakeRect(0, 0, 10, 10)));
-  EXPECT_EQ(pixel(105, 105), 0xFF0000FFu);
+  expectPixels({{105, 105, 0xFF0000FFu}});
   EXPECT_FALSE(window->displayIfNeeded());
-}
 
-TEST_F(Hosted, FlippedViewMeasuresFromItsTop)
-{
-  RecordingView* flipped = new RecordingView;
-  flipped->flipped = true;
-  flipped->initWithFrame(NSMakeRect(200, 100, 100, 50));
-  view->addSubview(flipped);
-  flipped->release();
+  // a flipped view measures from its top
+  RecordingView* flipped = add(NSMakeRect(200, 100, 100, 50), view, true);
   window->displayIfNeeded();
   flipped->drawn.clear();
-  flipped->seen.clear();
   window->makeFirstResponder(flipped);
   window->handleHostMouseButton(0, true, NSMakePoint(210, 145), 0, 1.0);
   ASSERT_EQ(flipped->seen.size(), 1u);
-  EXPECT_DOUBLE_EQ(flipped->seen[0].inView.x, 10);
-  EXPECT_DOUBLE_EQ(flipped->seen[0].inView.y, 5);
+  EXPECT_EQ(flipped->at(0), Event(NSLeftMouseDown, 10, 5));
   flipped->red = 0;
   flipped->setNeedsDisplayInRect(NSMakeRect(0, 0, 4, 2));
   window->displayIfNeeded();
   ASSERT_EQ(flipped->drawn.size(), 1u);
   // the top-left 4 x 2 pixels of the flipped view: window rows 148 and 149
-  EXPECT_EQ(pixel(200, 149), 0xFF0000FFu);
-  EXPECT_EQ(pixel(203, 148), 0xFF0000FFu);
-  EXPECT_EQ(pixel(200, 147), 0xFFFF0000u);
-}
-
-TEST_F(Hosted, RemoveFromSuperviewDetachesAndReleasesTheView)
-{
-  view->retain();
-  view->removeFromSuperview();
-  EXPECT_EQ(view->window(), nullptr);
-  EXPECT_EQ(view->superview(), nullptr);
-  EXPECT_EQ(view->movedToWindow, 2);
-  EXPECT_EQ(window->firstResponder(), nullptr);
-  EXPECT_EQ(view->retainCount(), 1u);
-  EXPECT_TRUE(window->contentView()->subviews().empty());
-  // events no longer reach it
-  window->handleHostMouseButton(0, true, NSMakePoint(10, 10), 0, 1.0);
-  EXPECT_TRUE(view->seen.empty());
-  view->release();
-}
-
-TEST_F(Hosted, ResizedViewInvalidatesOldAndNewArea)
-{
-  window->displayIfNeeded();
-  view->drawn.clear();
-  view->setFrameSize(NSMakeSize(400, 100));
-  EXPECT_TRUE(NSEqualRects(view->invalidRect(), NSMakeRect(0, 0, 400, 100)));
-  EXPECT_TRUE(window->contentView()->needsDisplay());
-  window->displayIfNeeded();
-  EXPECT_EQ(pixel(500, 200), 0xFFEDEDEDu);
-  EXPECT_EQ(pixel(399, 99), 0xFFFF0000u);
+  expectPixels({{200, 149, 0xFF0000FFu}, {203, 148, 0xFF0000FFu}, {200, 147, 0xFFFF0000u}});
 }
 
 TEST(OffScreenWindow, EmbeddedInAForeignWindowWithoutDisplayIsAMemorySurface)
@@ -337,77 +331,4 @@ TEST(OffScreenWindow, EmbeddedInAForeignWindowWithoutDisplayIsAMemorySurface)
   const NSInteger number = w->windowNumber();
   w->release();
   EXPECT_EQ(NSWindow::windowWithWindowNumber(number), nullptr);
-}
-
-namespace {
-
-bool gEditorViewGone = false;
-
-// The shape of an editor's view: a repeating timer targeting the view itself (which
-// retains the view), stopped when the host removes the view.
-class EditorView : public NSView
-{
-public:
-  EditorView* initWithFps(int fps)
-  {
-    initWithFrame(NSMakeRect(0, 0, 802, 253));
-    timer = NSTimer::timerWithTimeInterval_target_selector_userInfo_repeats(1.0 / fps, this, &EditorView::onTimer,
-                                                                           nil, YES);
-    NSRunLoop::currentRunLoop()->addTimer_forMode(timer, kCFRunLoopCommonModes);
-    return this;
-  }
-  ~EditorView() override { gEditorViewGone = true; }
-  BOOL isOpaque() override { return YES; }
-  void onTimer(NSTimer* t)
-  {
-    if (t != timer || !attached) return;
-    ++ticks;
-    setNeedsDisplayInRect(NSMakeRect(10, 213, 20, 20));
-  }
-  void drawRect(NSRect) override { ++draws; }
-  void killTimer()
-  {
-    if (timer) timer->invalidate();
-    timer = nullptr;
-  }
-  void removeFromSuperview() override
-  {
-    attached = false;
-    killTimer();
-    NSView::removeFromSuperview();
-  }
-
-  NSTimer* timer = nullptr;
-  bool attached = true;
-  int ticks = 0;
-  int draws = 0;
-};
-
-}  // namespace
-
-TEST(EditorViewLifecycle, RemovalStopsTheTimerAndFreesTheViewOnceThePoolDrains)
-{
-  NSRunLoop::useManualClock(0);
-  NSWindow* window = new NSWindow;
-  {
-    NSAutoreleasePool pool;
-    window->initWithContentRect_styleMask_backing_defer(NSMakeRect(0, 0, 802, 253), NSTitledWindowMask,
-                                                        NSBackingStoreBuffered, NO);
-    EditorView* view = (new EditorView)->initWithFps(24);
-    window->contentView()->addSubview(view);
-    view->release();
-    // the host's count and the timer's
-    EXPECT_EQ(view->retainCount(), 2u);
-    NSRunLoop::currentRunLoop()->advanceTime(1.0);
-    EXPECT_EQ(view->ticks, 24);
-    // one full draw when added, then one per tick
-    EXPECT_EQ(view->draws, 25);
-    view->removeFromSuperview();
-    EXPECT_EQ(NSRunLoop::currentRunLoop()->timerCount(), 0u);
-    EXPECT_FALSE(gEditorViewGone);
-  }
-  EXPECT_TRUE(gEditorViewGone);
-  NSRunLoop::currentRunLoop()->advanceTime(1.0);
-  window->release();
-  NSRunLoop::useSystemClock();
 }

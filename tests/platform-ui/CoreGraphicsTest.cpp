@@ -1,29 +1,20 @@
+#include "Pixels.h"
+
 #include <AppKit/AppKit.h>
-#include <CoreGraphics/CoreGraphics.h>
 
 #include "gdi-emu.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-// Pixel (x, row) of 32-bit memory, first row first, as 0xAARRGGBB from bytes A, R, G, B.
-uint32_t At(const void* base, size_t rowBytes, int x, int row)
-{
-  const unsigned char* p = static_cast<const unsigned char*>(base) + row * rowBytes + x * 4;
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
 void Put(void* base, size_t rowBytes, int x, int row, uint32_t argb)
 {
   unsigned char* p = static_cast<unsigned char*>(base) + row * rowBytes + x * 4;
-  p[0] = argb >> 24;
-  p[1] = argb >> 16;
-  p[2] = argb >> 8;
-  p[3] = argb;
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(argb >> (24 - 8 * i));
 }
 
 }  // namespace
@@ -39,13 +30,18 @@ TEST(CGBitmapContext, AcceptsOnlyTheAlphaFirstThirtyTwoBitFormats)
     EXPECT_EQ(CGBitmapContextGetBytesPerRow(c), 12u);
     CGContextRelease(c);
   }
-  EXPECT_EQ(CGBitmapContextCreate(nullptr, 3, 2, 8, 0, rgb, kCGImageAlphaPremultipliedLast), nullptr);
-  EXPECT_EQ(CGBitmapContextCreate(nullptr, 3, 2, 8, 0, rgb, kCGImageAlphaFirst | kCGBitmapByteOrder32Little), nullptr);
-  EXPECT_EQ(CGBitmapContextCreate(nullptr, 3, 2, 16, 0, rgb, kCGImageAlphaFirst), nullptr);
-  EXPECT_EQ(CGBitmapContextCreate(nullptr, 0, 2, 8, 0, rgb, kCGImageAlphaFirst), nullptr);
-  EXPECT_EQ(CGBitmapContextCreate(nullptr, 3, 0, 8, 0, rgb, kCGImageAlphaFirst), nullptr);
-  // a row span shorter than a row
-  EXPECT_EQ(CGBitmapContextCreate(nullptr, 3, 2, 8, 8, rgb, kCGImageAlphaFirst), nullptr);
+  // other layouts, empty sizes and a row span shorter than a row (the last)
+  const struct
+  {
+    size_t width, height, bits, rowBytes;
+    CGBitmapInfo info;
+  } refused[] = {{3, 2, 8, 0, kCGImageAlphaPremultipliedLast},
+                 {3, 2, 8, 0, kCGImageAlphaFirst | kCGBitmapByteOrder32Little},
+                 {3, 2, 16, 0, kCGImageAlphaFirst}, {0, 2, 8, 0, kCGImageAlphaFirst},
+                 {3, 0, 8, 0, kCGImageAlphaFirst}, {3, 2, 8, 8, kCGImageAlphaFirst}};
+  for (const auto& r : refused)
+    EXPECT_EQ(CGBitmapContextCreate(nullptr, r.width, r.height, r.bits, r.rowBytes, rgb, r.info), nullptr)
+        << r.width << "x" << r.height << " " << r.bits << " bits, " << r.rowBytes << " bytes, info " << r.info;
   CGColorSpaceRelease(rgb);
 }
 
@@ -57,22 +53,18 @@ TEST(CGBitmapContext, FillsInBottomLeftUserSpaceAndHonoursTransformAndSavedState
   CGContextSetRGBFillColor(c, 1, 0, 0, 1);
   CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
   // bottom-left pixel is the last row in memory
-  EXPECT_EQ(At(mem.data(), 20, 0, 3), 0xFFFF0000u);
+  const auto at = [&mem](int x, int row) { return PixelAt(mem.data(), 20, x, row); };
+  EXPECT_EQ(at(0, 3), 0xFFFF0000u);
   CGContextSaveGState(c);
   CGContextTranslateCTM(c, 0, 4);
   CGContextScaleCTM(c, 1, -1);
   CGContextSetRGBFillColor(c, 0, 0, 1, 1);
   CGContextFillRect(c, CGRectMake(2, 0, 2, 1));
   CGContextRestoreGState(c);
-  // flipped: y 0 is the first row
-  EXPECT_EQ(At(mem.data(), 20, 2, 0), 0xFF0000FFu);
-  EXPECT_EQ(At(mem.data(), 20, 3, 0), 0xFF0000FFu);
   // restored: the fill colour and transform are back
   CGContextFillRect(c, CGRectMake(3, 0, 1, 1));
-  EXPECT_EQ(At(mem.data(), 20, 3, 3), 0xFFFF0000u);
-  // the padding at the end of each row is untouched
-  EXPECT_EQ(mem[16], 0xEE);
-  EXPECT_EQ(mem[19], 0xEE);
+  // flipped, y 0 was the first row; the padding at the end of each row is untouched
+  ExpectPixels(at, {{2, 0, 0xFF0000FFu}, {3, 0, 0xFF0000FFu}, {3, 3, 0xFFFF0000u}, {4, 0, 0xEEEEEEEEu}});
   // clipping, and rectangles that straddle every edge
   CGContextSaveGState(c);
   CGContextClipToRect(c, CGRectMake(1, 1, 2, 2));
@@ -81,11 +73,8 @@ TEST(CGBitmapContext, FillsInBottomLeftUserSpaceAndHonoursTransformAndSavedState
   CGContextFillRect(c, CGRectMake(-10, -10, 100, 100));
   CGContextRestoreGState(c);
   CGContextFillRect(c, CGRectMake(-3, 3, 100, 100));
-  EXPECT_EQ(At(mem.data(), 20, 1, 1), 0xFF00FF00u);
-  EXPECT_EQ(At(mem.data(), 20, 2, 2), 0xFF00FF00u);
-  EXPECT_EQ(At(mem.data(), 20, 0, 1), 0xEEEEEEEEu);
-  EXPECT_EQ(At(mem.data(), 20, 3, 0), 0xFFFF0000u);
-  EXPECT_EQ(mem[36], 0xEE);
+  ExpectPixels(at, {{1, 1, 0xFF00FF00u}, {2, 2, 0xFF00FF00u}, {0, 1, 0xEEEEEEEEu}, {3, 0, 0xFFFF0000u},
+                    {4, 1, 0xEEEEEEEEu}});
   CGContextRelease(c);
 }
 
@@ -96,85 +85,56 @@ TEST(CGBitmapContext, StraightAlphaSourceOverBlendsHalfway)
   CGContextFillRect(c, CGRectMake(0, 0, 2, 1));
   CGContextSetRGBFillColor(c, 1, 1, 1, 128 / 255.0);
   CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
-  EXPECT_EQ(At(CGBitmapContextGetData(c), 8, 0, 0), 0xFF808080u);
-  EXPECT_EQ(At(CGBitmapContextGetData(c), 8, 1, 0), 0xFF000000u);
+  EXPECT_EQ(PixelAt(c, 0, 0), 0xFF808080u);
+  EXPECT_EQ(PixelAt(c, 1, 0), 0xFF000000u);
   CGContextRelease(c);
 
   // into a transparent straight-alpha pixel the colour stays, alpha is the source's
   CGContextRef s = CGBitmapContextCreate(nullptr, 1, 1, 8, 0, nullptr, kCGImageAlphaFirst);
   CGContextSetRGBFillColor(s, 1, 0.5, 0, 0.25);
   CGContextFillRect(s, CGRectMake(0, 0, 1, 1));
-  EXPECT_EQ(At(CGBitmapContextGetData(s), 4, 0, 0), 0x40FF8000u);
+  EXPECT_EQ(PixelAt(s, 0, 0), 0x40FF8000u);
   CGContextRelease(s);
 }
 
-TEST(CGImage, IsASnapshotOfTheContextPixels)
-{
-  CGContextRef c = CGBitmapContextCreate(nullptr, 3, 2, 8, 0, nullptr, kCGImageAlphaFirst);
-  Put(CGBitmapContextGetData(c), 12, 2, 0, 0x80112233u);
-  CGImageRef image = CGBitmapContextCreateImage(c);
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(CGImageGetWidth(image), 3u);
-  EXPECT_EQ(CGImageGetHeight(image), 2u);
-  EXPECT_EQ(CGImageGetAlphaInfo(image), kCGImageAlphaFirst);
-  Put(CGBitmapContextGetData(c), 12, 2, 0, 0);
-  EXPECT_EQ(CGImageGetPixelARGB(image, 2, 0), 0x80112233u);
-  EXPECT_EQ(CGImageGetPixelARGB(image, 3, 0), 0u);
-  EXPECT_EQ(CGBitmapContextCreateImage(nullptr), nullptr);
-  CGImageRelease(image);
-  CGImageRelease(nullptr);
-  CGContextRelease(c);
-}
-
-TEST(CGImage, DrawsUprightAndScaledIntoTheRectangle)
+TEST(CGImage, IsASnapshotThatDrawsUprightAndScaledIntoTheRectangle)
 {
   // a 2 x 2 image: red, green on the first row; blue, white on the second
-  CGContextRef src = CGBitmapContextCreate(nullptr, 2, 2, 8, 0, nullptr, kCGImageAlphaNoneSkipFirst);
-  Put(CGBitmapContextGetData(src), 8, 0, 0, 0xFFFF0000u);
-  Put(CGBitmapContextGetData(src), 8, 1, 0, 0xFF00FF00u);
-  Put(CGBitmapContextGetData(src), 8, 0, 1, 0xFF0000FFu);
-  Put(CGBitmapContextGetData(src), 8, 1, 1, 0xFFFFFFFFu);
+  CGContextRef src = CGBitmapContextCreate(nullptr, 2, 2, 8, 0, nullptr, kCGImageAlphaFirst);
+  const uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu};
+  for (int i = 0; i < 4; ++i) Put(CGBitmapContextGetData(src), 8, i % 2, i / 2, colours[i]);
   CGImageRef image = CGBitmapContextCreateImage(src);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(std::make_tuple(CGImageGetWidth(image), CGImageGetHeight(image), CGImageGetAlphaInfo(image)),
+            std::make_tuple(size_t(2), size_t(2), kCGImageAlphaFirst));
+  // later changes to the context do not reach the image; a new one keeps straight alpha
+  Put(CGBitmapContextGetData(src), 8, 1, 0, 0x80112233u);
+  EXPECT_EQ(CGImageGetPixelARGB(image, 1, 0), 0xFF00FF00u);
+  CGImageRef later = CGBitmapContextCreateImage(src);
+  EXPECT_EQ(CGImageGetPixelARGB(later, 1, 0), 0x80112233u);
+  CGImageRelease(later);
+  EXPECT_EQ(CGImageGetPixelARGB(image, 2, 0), 0u);
+  EXPECT_EQ(CGBitmapContextCreateImage(nullptr), nullptr);
+
   CGContextRef dst = CGBitmapContextCreate(nullptr, 6, 6, 8, 0, nullptr, kCGImageAlphaNoneSkipFirst);
-  void* d = CGBitmapContextGetData(dst);
   CGContextDrawImage(dst, CGRectMake(1, 1, 4, 4), image);
   // upright: the first image row at the top of the rectangle, each pixel doubled
-  EXPECT_EQ(At(d, 24, 1, 1), 0xFFFF0000u);
-  EXPECT_EQ(At(d, 24, 2, 2), 0xFFFF0000u);
-  EXPECT_EQ(At(d, 24, 3, 1), 0xFF00FF00u);
-  EXPECT_EQ(At(d, 24, 1, 3), 0xFF0000FFu);
-  EXPECT_EQ(At(d, 24, 4, 4), 0xFFFFFFFFu);
-  EXPECT_EQ(At(d, 24, 0, 0), 0u);
-  EXPECT_EQ(At(d, 24, 5, 5), 0u);
+  const auto at = [dst](int x, int row) { return PixelAt(dst, x, row); };
+  ExpectPixels(at, {{1, 1, 0xFFFF0000u}, {2, 2, 0xFFFF0000u}, {3, 1, 0xFF00FF00u}, {1, 3, 0xFF0000FFu},
+                    {4, 4, 0xFFFFFFFFu}, {0, 0, 0}, {5, 5, 0}});
   // drawn under a flipped transform the image comes out upside down, as on the platform
   CGContextTranslateCTM(dst, 0, 6);
   CGContextScaleCTM(dst, 1, -1);
   CGContextDrawImage(dst, CGRectMake(0, 0, 2, 2), image);
-  EXPECT_EQ(At(d, 24, 0, 0), 0xFF0000FFu);
-  EXPECT_EQ(At(d, 24, 0, 1), 0xFFFF0000u);
+  ExpectPixels(at, {{0, 0, 0xFF0000FFu}, {0, 1, 0xFFFF0000u}});
   // nothing happens for a null image or an empty rectangle
   CGContextDrawImage(dst, CGRectMake(0, 0, 6, 6), nullptr);
   CGContextDrawImage(dst, CGRectMake(0, 0, 0, 6), image);
-  EXPECT_EQ(At(d, 24, 5, 5), 0u);
+  EXPECT_EQ(at(5, 5), 0u);
   CGImageRelease(image);
+  CGImageRelease(nullptr);
   CGContextRelease(src);
   CGContextRelease(dst);
-}
-
-TEST(CGGDIContext, IsAttachedToTheMemoryContextWithTopLeftCoordinatesAndReleasedWithIt)
-{
-  GDI_HDC hdc = GDI_CreateMemContext(nullptr, 8, 4);
-  ASSERT_NE(hdc, nullptr);
-  CGContextRef c = CGContextGetForGDIContext(hdc);
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(CGContextGetForGDIContext(hdc), c);
-  EXPECT_EQ(GDI_GetCtxNativeContext(hdc), c);
-  EXPECT_EQ(CGBitmapContextGetData(c), GDI_GetCtxFrameBuffer(hdc));
-  CGContextSetRGBFillColor(c, 0, 0, 1, 1);
-  CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
-  EXPECT_EQ(At(GDI_GetCtxFrameBuffer(hdc), GDI_GetCtxRowSpan(hdc) * 4, 0, 0), 0xFF0000FFu);
-  EXPECT_EQ(CGContextGetForGDIContext(nullptr), nullptr);
-  GDI_DeleteGfxContext(hdc);
 }
 
 // The editor's screen copy: in drawRect, wrap the current port as a flipped context,
@@ -199,10 +159,18 @@ public:
 
 }  // namespace
 
-TEST(CGImage, SurfaceCopiedIntoTheViewLandsUprightInTheWindowBacking)
+TEST(CGImage, GDISurfaceContextHasTopLeftCoordinatesAndItsCopyLandsUprightInTheWindow)
 {
   NSAutoreleasePool pool;
   GDI_HDC hdc = GDI_CreateMemContext(nullptr, 802, 253);
+  CGContextRef c = CGContextGetForGDIContext(hdc);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(GDI_GetCtxNativeContext(hdc), c);
+  EXPECT_EQ(CGBitmapContextGetData(c), GDI_GetCtxFrameBuffer(hdc));
+  EXPECT_EQ(CGContextGetForGDIContext(nullptr), nullptr);
+  CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+  CGContextFillRect(c, CGRectMake(0, 0, 1, 1));
+  EXPECT_EQ(PixelAt(GDI_GetCtxFrameBuffer(hdc), GDI_GetCtxRowSpan(hdc) * 4, 0, 0), 0xFF0000FFu);
   void* bits = GDI_GetCtxFrameBuffer(hdc);
   const size_t span = GDI_GetCtxRowSpan(hdc) * 4;
   for (int y = 0; y < 253; ++y)
@@ -216,13 +184,10 @@ TEST(CGImage, SurfaceCopiedIntoTheViewLandsUprightInTheWindowBacking)
   window->contentView()->addSubview(view);
   view->release();
   ASSERT_TRUE(window->displayIfNeeded());
-  CGContextRef backing = window->backingContext();
-  const size_t rowBytes = CGBitmapContextGetBytesPerRow(backing);
   // the view sits at the bottom of a 260-row window: surface row y is window row 7 + y
   for (int y : {0, 1, 126, 252})
     for (int x : {0, 1, 255, 256, 801}) {
-      ASSERT_EQ(At(CGBitmapContextGetData(backing), rowBytes, x, 7 + y), 0xFF000000u | (x & 0xFF) << 16 | y)
-          << x << "," << y;
+      ASSERT_EQ(PixelAt(window->backingContext(), x, 7 + y), 0xFF000000u | (x & 0xFF) << 16 | y) << x << "," << y;
     }
   window->release();
   GDI_DeleteGfxContext(hdc);
@@ -240,9 +205,9 @@ TEST(CGBitmapContext, NonFiniteAndHugeRectanglesDrawNothingOrClip)
     CGContextFillRect(c, r);
     CGContextDrawImage(c, r, image);
   }
-  EXPECT_EQ(At(CGBitmapContextGetData(c), 16, 0, 0), 0u);
+  EXPECT_EQ(PixelAt(c, 0, 0), 0u);
   CGContextFillRect(c, CGRectMake(-1e300, -1e300, 2e300, 2e300));
-  EXPECT_EQ(At(CGBitmapContextGetData(c), 16, 3, 3), 0xFFFFFFFFu);
+  EXPECT_EQ(PixelAt(c, 3, 3), 0xFFFFFFFFu);
   CGContextSaveGState(c);
   CGContextClipToRect(c, CGRectMake(nan, nan, 1, 1));
   EXPECT_TRUE(CGRectIsEmpty(CGContextGetClipBoundingBox(c)));

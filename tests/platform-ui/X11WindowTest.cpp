@@ -1,5 +1,7 @@
 // On screen: a window on a virtual X server of the test's own (Xvfb, when installed).
 
+#include "Pixels.h"
+
 #include <AppKit/AppKit.h>
 
 #include <gtest/gtest.h>
@@ -35,14 +37,10 @@ public:
       _exit(127);
     }
     close(fds[1]);
-    if (mPid < 0) {
-      close(fds[0]);
-      return;
-    }
     // Xvfb writes its display number once it accepts connections
     std::string number;
     pollfd p = {fds[0], POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0) {
+    while (mPid > 0 && poll(&p, 1, 10000) > 0) {
       char c;
       if (read(fds[0], &c, 1) != 1 || c == '\n') break;
       number += c;
@@ -92,16 +90,10 @@ void Pump(double seconds)
 void SendButton(Display* d, Window w, unsigned button, int x, int y)
 {
   XEvent e = {};
-  e.xbutton.type = ButtonPress;
-  e.xbutton.display = d;
-  e.xbutton.window = w;
-  e.xbutton.button = button;
-  e.xbutton.x = x;
-  e.xbutton.y = y;
-  e.xbutton.same_screen = True;
-  XSendEvent(d, w, False, ButtonPressMask, &e);
-  e.xbutton.type = ButtonRelease;
-  XSendEvent(d, w, False, ButtonReleaseMask, &e);
+  for (int type : {ButtonPress, ButtonRelease}) {
+    e.xbutton = {type, 0, False, d, w, 0, 0, 0, x, y, 0, 0, 0, button, True};
+    XSendEvent(d, w, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
+  }
   XFlush(d);
 }
 
@@ -129,21 +121,15 @@ TEST(X11Window, ShowsTheViewPixelsAndDeliversButtonsAsEvents)
   const Window xw = window->nativeWindow();
   XImage* image = XGetImage(d, xw, 0, 0, 64, 32, AllPlanes, ZPixmap);
   ASSERT_NE(image, nullptr);
-  EXPECT_EQ(XGetPixel(image, 5, 0) & 0xFFFFFF, 0x0000FFu);
-  EXPECT_EQ(XGetPixel(image, 5, 23) & 0xFFFFFF, 0x0000FFu);
-  EXPECT_EQ(XGetPixel(image, 5, 24) & 0xFFFFFF, 0xFF0000u);
-  EXPECT_EQ(XGetPixel(image, 63, 31) & 0xFFFFFF, 0xFF0000u);
+  ExpectPixels([image](int x, int y) { return uint32_t(XGetPixel(image, x, y) & 0xFFFFFF); },
+               {{5, 0, 0x0000FFu}, {5, 23, 0x0000FFu}, {5, 24, 0xFF0000u}, {63, 31, 0xFF0000u}});
   XDestroyImage(image);
 
   // a press 3 pixels from the top is 29 up from the bottom in the window
-  SendButton(d, xw, Button1, 10, 3);
-  SendButton(d, xw, Button4, 10, 3);
-  SendButton(d, xw, Button5, 10, 3);
-  SendButton(d, xw, Button4, 10, 3);
+  for (unsigned button : {Button1, Button4, Button5, Button4}) SendButton(d, xw, button, 10, 3);
   Pump(0.3);
   ASSERT_EQ(view->downs.size(), 1u);
-  EXPECT_EQ(view->downs[0].x, 10);
-  EXPECT_EQ(view->downs[0].y, 29);
+  EXPECT_EQ(std::make_pair(view->downs[0].x, view->downs[0].y), std::make_pair(10.0, 29.0));
   EXPECT_EQ(view->wheel, 1);
   XCloseDisplay(d);
   window->release();

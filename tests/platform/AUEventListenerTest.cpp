@@ -2,35 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 namespace {
-
-// An in-process unit with four global parameters.
-ComponentResult ParamUnitEntry(ComponentParameters* params, Handle storage) {
-  Float32* values = reinterpret_cast<Float32*>(storage);
-  switch (params->what) {
-    case kComponentOpenSelect:
-      SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
-                                  reinterpret_cast<Handle>(new Float32[4]()));
-      return noErr;
-    case kComponentCloseSelect:
-      delete[] values;
-      return noErr;
-    case kAudioUnitGetParameterSelect:
-      if (params->params[3] < 0 || params->params[3] >= 4) return kAudioUnitErr_InvalidParameter;
-      *reinterpret_cast<Float32*>(params->params[0]) = values[params->params[3]];
-      return noErr;
-    case kAudioUnitSetParameterSelect: {
-      if (params->params[4] < 0 || params->params[4] >= 4) return kAudioUnitErr_InvalidParameter;
-      UInt32 bits = static_cast<UInt32>(params->params[1]);
-      memcpy(&values[params->params[4]], &bits, 4);
-      return noErr;
-    }
-  }
-  return badComponentSelector;
-}
 
 struct Heard {
   void* object;
@@ -50,23 +24,19 @@ void ParameterProc(void* refCon, void* object, const AudioUnitParameter* p, Audi
 
 class AUEventListener : public ::testing::Test {
  protected:
+  // the test bundle's probe unit, which keeps four global parameters
   void SetUp() override {
-    ComponentDescription cd = {kAudioUnitType_Effect, 0x50726D73, 0x4B6C7654, 0, 0};
-    mComponent = RegisterComponent(&cd, ParamUnitEntry, "parameters");
-    mUnit = OpenComponent(mComponent);
+    ComponentDescription cd = {kAudioUnitType_Effect, 0x50726265 /* 'Prbe' */, 0x4B6C7650 /* 'KlvP' */, 0, 0};
+    mUnit = OpenComponent(FindNextComponent(nullptr, &cd));
     ASSERT_NE(mUnit, nullptr);
   }
-  void TearDown() override {
-    CloseComponent(mUnit);
-    UnregisterComponent(mComponent);
-  }
+  void TearDown() override { CloseComponent(mUnit); }
   AudioUnitEvent Event(AudioUnitEventType type, AudioUnitParameterID id) {
     AudioUnitEvent e{};
     e.mEventType = type;
     e.mArgument.mParameter = {mUnit, id, kAudioUnitScope_Global, 0};
     return e;
   }
-  Component mComponent = nullptr;
   AudioUnit mUnit = nullptr;
 };
 
@@ -91,10 +61,10 @@ TEST_F(AUEventListener, DeliversMatchingEventsWithTheValueReadBack) {
   AudioUnitEvent end = Event(kAudioUnitEvent_EndParameterChangeGesture, 1);
   EXPECT_EQ(AUEventListenerNotify(nullptr, nullptr, &end), noErr); // not registered
   ASSERT_EQ(heard.size(), 2u);
-  EXPECT_EQ(heard[0].type, kAudioUnitEvent_BeginParameterChangeGesture);
-  EXPECT_EQ(heard[0].object, &tag);
-  EXPECT_EQ(heard[1].type, kAudioUnitEvent_ParameterValueChange);
-  EXPECT_EQ(heard[1].value, 0.5f);
+  EXPECT_EQ(std::make_pair(heard[0].type, heard[0].object),
+            std::make_pair(AudioUnitEventType(kAudioUnitEvent_BeginParameterChangeGesture), static_cast<void*>(&tag)));
+  EXPECT_EQ(std::make_pair(heard[1].type, heard[1].value),
+            std::make_pair(AudioUnitEventType(kAudioUnitEvent_ParameterValueChange), 0.5f));
 
   // The sending listener does not hear its own event.
   EXPECT_EQ(AUEventListenerNotify(listener, nullptr, &change), noErr);
@@ -121,8 +91,7 @@ TEST_F(AUEventListener, ParameterSetReachesOtherParameterListeners) {
   EXPECT_EQ(AUParameterSet(a, nullptr, &p, 0.25f, 0), noErr);
   EXPECT_TRUE(first.empty());
   ASSERT_EQ(second.size(), 1u);
-  EXPECT_EQ(second[0].id, 3u);
-  EXPECT_EQ(second[0].value, 0.25f);
+  EXPECT_EQ(std::make_pair(second[0].id, second[0].value), std::make_pair(3u, 0.25f));
   AudioUnitParameter bad = {mUnit, 7, kAudioUnitScope_Global, 0};
   EXPECT_EQ(AUParameterSet(a, nullptr, &bad, 1.f, 0), kAudioUnitErr_InvalidParameter);
   EXPECT_EQ(second.size(), 1u);

@@ -15,7 +15,7 @@ std::string Path(CFURLRef url) {
 
 } // namespace
 
-TEST(CFBundle, ComponentBundleIsFoundByIdentifierWithItsParts) {
+TEST(CFBundle, ComponentBundleIsFoundByIdentifierWithItsPartsAndMainBundleIsTheProgramsFolder) {
   ComponentDescription cd = {kAudioUnitType_Effect, 0x50726265 /* 'Prbe' */, 0, 0, 0};
   ASSERT_NE(FindNextComponent(nullptr, &cd), nullptr); // registers the build tree's bundles
   CFBundleRef bundle = CFBundleGetBundleWithIdentifier(CFSTR("org.kelvo.tests.PlatformProbe"));
@@ -40,18 +40,16 @@ TEST(CFBundle, ComponentBundleIsFoundByIdentifierWithItsParts) {
   EXPECT_TRUE(CFEqual(CFBundleGetValueForInfoDictionaryKey(bundle, kCFBundleExecutableKey), CFSTR("PlatformProbe")));
   // The same folder gives the same bundle.
   EXPECT_EQ(CFBundleCreate(nullptr, url), bundle);
-  for (CFTypeRef o : {CFTypeRef(url), CFTypeRef(exe), CFTypeRef(resources), CFTypeRef(probe)}) CFRelease(o);
   EXPECT_EQ(CFBundleGetBundleWithIdentifier(CFSTR("org.kelvo.tests.Nothing")), nullptr);
-}
 
-TEST(CFBundle, MainBundleIsTheProgramsFolderWithoutIdentifier) {
+  // The main bundle is the program's folder, without identifier.
   CFBundleRef main = CFBundleGetMainBundle();
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(CFBundleGetIdentifier(main), nullptr);
   EXPECT_EQ(CFDictionaryGetCount(CFBundleGetInfoDictionary(main)), 0);
-  CFURLRef url = CFBundleCopyBundleURL(main);
-  EXPECT_EQ(Path(url), std::string(KELVO_BINARY_DIR) + "/tests/platform");
-  CFRelease(url);
+  CFURLRef mainURL = CFBundleCopyBundleURL(main);
+  EXPECT_EQ(Path(mainURL), std::string(KELVO_BINARY_DIR) + "/tests/platform");
+  for (CFURLRef u : {url, exe, resources, probe, mainURL}) CFRelease(u);
   CFURLRef missing = CFURLCreateWithFileSystemPath(nullptr, CFSTR("/no/such/Thing.component"), kCFURLPOSIXPathStyle,
                                                    true);
   EXPECT_EQ(CFBundleCreate(nullptr, missing), nullptr);

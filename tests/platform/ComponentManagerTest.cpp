@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,6 +24,11 @@ PlatformProbe* ProbeOf(ComponentInstance ci) {
   return reinterpret_cast<PlatformProbe*>(GetComponentInstanceStorage(ci));
 }
 
+// The argument words of the last request the probe recorded, in the order it received them.
+using Words = std::vector<long>;
+Words Sent(const PlatformProbe* p) { return {p->lastWords, p->lastWords + p->lastWordCount}; }
+long Word(const void* p) { return reinterpret_cast<long>(p); }
+
 } // namespace
 
 TEST(ComponentManager, RegistryListsTheBundlesComponentsAndSkipsMalformedOnes) {
@@ -33,9 +38,8 @@ TEST(ComponentManager, RegistryListsTheBundlesComponentsAndSkipsMalformedOnes) {
   ASSERT_NE(probe, nullptr);
   ComponentDescription cd{};
   EXPECT_EQ(GetComponentInfo(probe, &cd, nullptr, nullptr, nullptr), noErr);
-  EXPECT_EQ(cd.componentType, static_cast<OSType>(kAudioUnitType_Effect));
-  EXPECT_EQ(cd.componentSubType, kProbe);
-  EXPECT_EQ(cd.componentManufacturer, kMaker);
+  EXPECT_EQ(std::make_tuple(cd.componentType, cd.componentSubType, cd.componentManufacturer),
+            std::make_tuple(OSType(kAudioUnitType_Effect), kProbe, kMaker));
   CFStringRef name = nullptr;
   ASSERT_EQ(AudioComponentCopyName(probe, &name), noErr);
   EXPECT_TRUE(CFEqual(name, CFSTR("Kelvo Tests: Probe")));
@@ -53,7 +57,7 @@ TEST(ComponentManager, RegistryListsTheBundlesComponentsAndSkipsMalformedOnes) {
   EXPECT_EQ(RegisterComponentBundle("/no/such/Thing.component"), 0);
 }
 
-TEST(ComponentManager, OpenGivesTheComponentItsInstanceAndSharedStorage) {
+TEST(ComponentManager, OpenGivesTheComponentItsInstanceSharedStorageAndArgumentWords) {
   ComponentInstance ci = nullptr;
   ASSERT_EQ(OpenAComponent(Find(kProbe), &ci), noErr);
   ASSERT_NE(ci, nullptr);
@@ -73,50 +77,33 @@ TEST(ComponentManager, OpenGivesTheComponentItsInstanceAndSharedStorage) {
   ASSERT_NE(second, nullptr);
   EXPECT_NE(ProbeOf(second), probe);
   EXPECT_EQ(CloseComponent(second), noErr);
-  EXPECT_EQ(CloseComponent(ci), noErr);
-}
 
-TEST(ComponentManager, ArgumentsTravelLastFirstAsPointerSizedWords) {
-  ComponentInstance ci = OpenComponent(Find(kProbe));
-  ASSERT_NE(ci, nullptr);
-  PlatformProbe* probe = ProbeOf(ci);
+  // Arguments travel last first, as pointer-sized words.
   UInt32 size = 0;
   int data = 0;
   EXPECT_EQ(AudioUnitGetProperty(ci, 8, kAudioUnitScope_Output, 7, &data, &size),
             PlatformProbeRecorded(kAudioUnitGetPropertySelect));
-  ASSERT_EQ(probe->lastWordCount, 5);
-  EXPECT_EQ(probe->lastWords[0], reinterpret_cast<long>(&size));
-  EXPECT_EQ(probe->lastWords[1], reinterpret_cast<long>(&data));
-  EXPECT_EQ(probe->lastWords[2], 7);
-  EXPECT_EQ(probe->lastWords[3], kAudioUnitScope_Output);
-  EXPECT_EQ(probe->lastWords[4], 8);
-
+  EXPECT_EQ(Sent(probe), (Words{Word(&size), Word(&data), 7, kAudioUnitScope_Output, 8}));
   // A Float32 travels as its bit pattern.
   EXPECT_EQ(AudioUnitSetParameter(ci, 2, kAudioUnitScope_Global, 0, -0.75f, 64), noErr);
-  EXPECT_EQ(probe->lastWords[0], 64);
   UInt32 bits;
-  Float32 f = -0.75f;
-  memcpy(&bits, &f, 4);
-  EXPECT_EQ(static_cast<UInt32>(probe->lastWords[1]), bits);
-  Float32 value = 0;
+  Float32 value = -0.75f;
+  memcpy(&bits, &value, 4);
+  EXPECT_EQ(Sent(probe), (Words{64, static_cast<long>(bits), 0, kAudioUnitScope_Global, 2}));
+  value = 0;
   EXPECT_EQ(AudioUnitGetParameter(ci, 2, kAudioUnitScope_Global, 0, &value), noErr);
   EXPECT_EQ(value, -0.75f);
   EXPECT_EQ(AudioUnitGetParameter(ci, 9, kAudioUnitScope_Global, 0, &value), kAudioUnitErr_InvalidParameter);
-
   EXPECT_EQ(MusicDeviceMIDIEvent(ci, 0x90, 60, 100, 12), PlatformProbeRecorded(kMusicDeviceMIDIEventSelect));
-  ASSERT_EQ(probe->lastWordCount, 4);
-  EXPECT_EQ(probe->lastWords[0], 12);
-  EXPECT_EQ(probe->lastWords[3], 0x90);
+  EXPECT_EQ(Sent(probe), (Words{12, 100, 60, 0x90}));
   EXPECT_EQ(AudioUnitInitialize(ci), PlatformProbeRecorded(kAudioUnitInitializeSelect));
-  EXPECT_EQ(probe->lastWordCount, 0);
+  EXPECT_EQ(Sent(probe), Words{});
   EXPECT_EQ(AudioUnitReset(ci, kAudioUnitScope_Global, 3), PlatformProbeRecorded(kAudioUnitResetSelect));
-  EXPECT_EQ(probe->lastWords[0], 3);
+  EXPECT_EQ(Sent(probe), (Words{3, kAudioUnitScope_Global}));
   AudioUnitRenderActionFlags flags = 0;
   AudioTimeStamp ts{};
   EXPECT_EQ(AudioUnitRender(ci, &flags, &ts, 1, 256, nullptr), PlatformProbeRecorded(kAudioUnitRenderSelect));
-  ASSERT_EQ(probe->lastWordCount, 5);
-  EXPECT_EQ(probe->lastWords[1], 256);
-  EXPECT_EQ(probe->lastWords[4], reinterpret_cast<long>(&flags));
+  EXPECT_EQ(Sent(probe), (Words{0, 256, 1, Word(&ts), Word(&flags)}));
   EXPECT_EQ(CloseComponent(ci), noErr);
 }
 
@@ -138,27 +125,20 @@ TEST(ComponentManager, FailuresToOpenLeaveNoInstance) {
   EXPECT_EQ(GetComponentInfo(nullptr, &cd, nullptr, nullptr, nullptr), invalidComponentID);
 }
 
-namespace {
-
-ComponentResult InProcessEntry(ComponentParameters* params, Handle storage) {
-  switch (params->what) {
-    case kComponentOpenSelect:
-      SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
-                                  reinterpret_cast<Handle>(new int(41)));
-      return noErr;
-    case kComponentCloseSelect:
-      delete reinterpret_cast<int*>(storage);
-      return noErr;
-    default:
-      return ++*reinterpret_cast<int*>(storage);
-  }
-}
-
-} // namespace
-
 TEST(ComponentManager, InProcessComponentsRegisterAndUnregister) {
   ComponentDescription cd = {kAudioUnitType_Generator, 0x496E7072, kMaker, 0, 0};
-  Component c = RegisterComponent(&cd, InProcessEntry, "in process");
+  // an entry that counts its calls from 41 in its storage
+  ComponentRoutineUPP entry = [](ComponentParameters* params, Handle storage) -> ComponentResult {
+    if (params->what == kComponentOpenSelect)
+      SetComponentInstanceStorage(reinterpret_cast<ComponentInstance>(params->params[0]),
+                                  reinterpret_cast<Handle>(new int(41)));
+    else if (params->what == kComponentCloseSelect)
+      delete reinterpret_cast<int*>(storage);
+    else
+      return ++*reinterpret_cast<int*>(storage);
+    return noErr;
+  };
+  Component c = RegisterComponent(&cd, entry, "in process");
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(FindNextComponent(nullptr, &cd), c);
   EXPECT_EQ(GetComponentBundle(c), nullptr);

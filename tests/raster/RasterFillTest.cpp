@@ -16,8 +16,9 @@ RAS_pixel FillOne(RAS_pixel before, RAS_pixel color, float alpha, int mode)
 
 }  // namespace
 
-TEST(RAS_FillRect, CommonCopyWeightsUseWholeWords)
+TEST(RAS_FillRect, WeighsByWholeWordsByTheCombineClassAndByTheColoursAlphaWhenAsked)
 {
+  // the common copy weights use whole words
   for (int mode : {0, 0x100}) {
     EXPECT_EQ(0x12345678u, FillOne(0xFFFFFFFFu, 0x12345678u, 1.0f, mode));
     EXPECT_EQ(0x7F7F7F7Fu, FillOne(0xFFFFFFFFu, 0, 0.5f, mode));
@@ -25,10 +26,7 @@ TEST(RAS_FillRect, CommonCopyWeightsUseWholeWords)
     EXPECT_EQ(0x3F3F3F3Fu, FillOne(0xFFFFFFFFu, 0, 0.75f, mode));  // three quarters colour
     EXPECT_EQ(0x12345678u, FillOne(0xFFFFFFFFu, 0x12345678u, 3.0f, mode));
   }
-}
-
-TEST(RAS_FillRect, OtherWeightsCombineWithTheWeightAsSourceAlpha)
-{
+  // other weights combine with the weight as source alpha
   // weight 76: colour 100 + 100 * 180 / 256; alpha 76 + 124 * 180 / 256
   EXPECT_EQ(RAS_RGBA(170, 170, 170, 163), FillOne(Grey(200, 200), Grey(100, 7), 0.3f, 0));
   // add at 128: 200 + 100 / 2, 200 + 9 / 2, alpha 100 + 128 * 128 / 256
@@ -37,15 +35,13 @@ TEST(RAS_FillRect, OtherWeightsCombineWithTheWeightAsSourceAlpha)
   EXPECT_EQ(RAS_RGBA(199, 199, 199, 100), FillOne(Grey(200, 100), Grey(255, 0), 1.0f, 3));
   // dodge by black leaves the colour; its alpha is dodged by the weight: k = 256 - 128 / 2
   EXPECT_EQ(RAS_RGBA(200, 200, 200, 133), FillOne(Grey(200, 100), Grey(0, 0), 0.5f, 2));
-  // overlay by mid grey leaves the colour
-  EXPECT_EQ(200, RAS_GETR(FillOne(Grey(200, 100), Grey(128, 0), 1.0f, 4)));
+  // overlay by mid grey leaves the colour (t = 32768); the alpha sees source 256 (t = 65536):
+  // 100 * (-32768 * 100 / 256 + 65536) / 32768
+  EXPECT_EQ(RAS_RGBA(200, 200, 200, 160), FillOne(Grey(200, 100), Grey(128, 0), 1.0f, 4));
   // HSV adjust with a neutral colour: the alpha becomes the weight, at most 255
   EXPECT_EQ(RAS_RGBA(255, 0, 0, 255), FillOne(RAS_RGBA(255, 0, 0, 9), Grey(128, 0), 1.0f, 5));
   EXPECT_EQ(RAS_RGBA(255, 0, 0, 128), FillOne(RAS_RGBA(255, 0, 0, 9), Grey(128, 0), 0.5f, 5));
-}
-
-TEST(RAS_FillRect, SourceAlphaBitScalesTheWeightByTheColoursAlpha)
-{
+  // the source-alpha bit scales the weight by the colour's alpha
   EXPECT_EQ(0xFFFFFFFFu, FillOne(0xFFFFFFFFu, RAS_RGBA(0, 0, 0, 0), 1.0f, 0x10000));
   EXPECT_EQ(0xFFFFFFFFu, FillOne(0xFFFFFFFFu, RAS_RGBA(0, 0, 0, 0), 1.0f, 0x10001));
   // alpha 128: weight 128, the half mix (alpha byte 0x7F + 0x40)
@@ -100,8 +96,8 @@ TEST(RAS_Clear, SetsEveryPixelButNotTheRowPadding)
   RAS_Clear(&bm, 0x11223344u);
   const RAS_pixel c = 0x11223344u;
   EXPECT_EQ((std::vector<RAS_pixel>{c, c, c, kSentinel, kSentinel, c, c, c, kSentinel, kSentinel}), bm.words());
-  RAS_Clear(nullptr, 0);
   TestBitmap empty(0, 0);
+  RAS_Clear(nullptr, 0);
   RAS_Clear(&empty, 0);
 }
 

@@ -171,26 +171,17 @@ int64_t Fixed(double v) { return static_cast<int64_t>(v * 65536.0); }
 int64_t Index(int64_t pos) { return pos / 65536; }
 int Frac(int64_t pos) { return pos < 0 ? 0 : static_cast<int>(pos & 0xFFFF); }
 
-// filtered pixel at (ix, iy) inside the clip [0, r) x [0, b) of the logical pixels s
+// filtered pixel at (ix, iy) inside the clip [0, r) x [0, b) of the logical pixels s; in the
+// last column or row the missing neighbour is the pixel itself, which leaves a linear mix
 RAS_pixel RefBilinear(const std::vector<RAS_pixel>& s, int sw, int ix, int iy, int fx, int fy, int r, int b)
 {
   auto at = [&](int x, int y) { return Split(s[static_cast<size_t>(y) * sw + x]); };
-  const bool lastCol = ix + 1 >= r, lastRow = iy + 1 >= b;
+  const int ix1 = ix + 1 >= r ? ix : ix + 1, iy1 = iy + 1 >= b ? iy : iy + 1;
+  const int64_t p = (static_cast<int64_t>(fx) * fy) >> 16;
   Channels out;
-  for (int i = 0; i < 4; ++i) {
-    const int64_t c00 = at(ix, iy).c[i];
-    if (!lastCol && !lastRow) {
-      const int64_t p = (static_cast<int64_t>(fx) * fy) >> 16;
-      out.c[i] = static_cast<int>((c00 * (65536 - fx - fy + p) + at(ix + 1, iy).c[i] * (fx - p) +
-                                   at(ix, iy + 1).c[i] * (fy - p) + at(ix + 1, iy + 1).c[i] * p) / 65536);
-    } else if (!lastRow) {
-      out.c[i] = static_cast<int>((c00 * (65536 - fy) + at(ix, iy + 1).c[i] * fy) / 65536);
-    } else if (!lastCol) {
-      out.c[i] = static_cast<int>((c00 * (65536 - fx) + at(ix + 1, iy).c[i] * fx) / 65536);
-    } else {
-      out.c[i] = static_cast<int>(c00);
-    }
-  }
+  for (int i = 0; i < 4; ++i)
+    out.c[i] = static_cast<int>((at(ix, iy).c[i] * (65536 - fx - fy + p) + at(ix1, iy).c[i] * (fx - p) +
+                                 at(ix, iy1).c[i] * (fy - p) + at(ix1, iy1).c[i] * p) / 65536);
   return Join(out);
 }
 
@@ -399,18 +390,11 @@ struct Random
   }
 };
 
-uint64_t Hash(uint64_t h, const std::vector<RAS_pixel>& words)
-{
-  for (RAS_pixel w : words) h = (h ^ w) * 1099511628211ull;
-  return h;
-}
-
 }  // namespace
 
 TEST(RasterReference, RandomBlitsScalesRotationsAndFillsMatchThePlainFormulas)
 {
   Random rnd;
-  uint64_t libHash = 14695981039346656037ull, refHash = libHash;
   int calls[5] = {0, 0, 0, 0, 0}, changed[5] = {0, 0, 0, 0, 0};
   for (int call = 0; call < 20000; ++call) {
     const int dw = rnd.Int(1, 9), dh = rnd.Int(1, 9);
@@ -491,10 +475,7 @@ TEST(RasterReference, RandomBlitsScalesRotationsAndFillsMatchThePlainFormulas)
     ASSERT_EQ(ref.words(), dest.words()) << "call " << call << " op " << op;
     ++calls[op];
     changed[op] += dest.words() != before;
-    libHash = Hash(libHash, dest.words());
-    refHash = Hash(refHash, ref.words());
   }
-  EXPECT_EQ(refHash, libHash);
   // a fair share of the calls of every kind must draw something
   for (int op = 0; op < 5; ++op) EXPECT_GT(changed[op] * 5, calls[op]) << "op " << op;
 }

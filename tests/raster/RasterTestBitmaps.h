@@ -6,7 +6,8 @@
 
 #include "raster.h"
 
-#include <cstring>
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -29,7 +30,7 @@ public:
     if (w == mWidth && h == mHeight) return false;
     mWidth = w;
     mHeight = h;
-    mPixels.reset(w > 0 && h > 0 ? new RAS_pixel[static_cast<size_t>(w + mPadding) * h]() : nullptr);
+    mPixels.reset(w > 0 && h > 0 ? new RAS_pixel[count()]() : nullptr);
     return true;
   }
 
@@ -40,18 +41,9 @@ public:
     return mPixels[static_cast<size_t>(row) * getRowSpan() + x];
   }
   // every stored word, padding included
-  std::vector<RAS_pixel> words() const
-  {
-    return std::vector<RAS_pixel>(mPixels.get(), mPixels.get() + static_cast<size_t>(mWidth + mPadding) * mHeight);
-  }
-  void fillRandom(std::mt19937& rng)
-  {
-    for (size_t i = 0; i < static_cast<size_t>(mWidth + mPadding) * mHeight; ++i) mPixels[i] = rng();
-  }
-  void fill(RAS_pixel p)
-  {
-    for (size_t i = 0; i < static_cast<size_t>(mWidth + mPadding) * mHeight; ++i) mPixels[i] = p;
-  }
+  std::vector<RAS_pixel> words() const { return std::vector<RAS_pixel>(mPixels.get(), mPixels.get() + count()); }
+  void fillRandom(std::mt19937& rng) { std::generate(mPixels.get(), mPixels.get() + count(), std::ref(rng)); }
+  void fill(RAS_pixel p) { std::fill(mPixels.get(), mPixels.get() + count(), p); }
   void copyFrom(TestBitmap& o)
   {
     for (int y = 0; y < mHeight; ++y)
@@ -59,6 +51,8 @@ public:
   }
 
 private:
+  size_t count() const { return static_cast<size_t>(mWidth + mPadding) * mHeight; }
+
   std::unique_ptr<RAS_pixel[]> mPixels;
   int mWidth = 0;
   int mHeight = 0;
