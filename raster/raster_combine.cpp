@@ -69,7 +69,7 @@ void _RAS_HSV2RGB(int h, int s, int v, int* r, int* g, int* b)
 
 RAS_pixel RAS_CombinePixels(RAS_pixel dest, RAS_pixel src, float alpha, int mode)
 {
-  const int weight = static_cast<int>(alpha * 256.0f);
+  const int weight = _RAS_WeightFromAlpha(alpha);
   unsigned char bytes[4] = {static_cast<unsigned char>(RAS_GETA(dest)), static_cast<unsigned char>(RAS_GETR(dest)),
                             static_cast<unsigned char>(RAS_GETG(dest)), static_cast<unsigned char>(RAS_GETB(dest))};
   const bool drawn = _RAS_DispatchBlitMode(mode, weight, [&](auto* tag) {

@@ -182,7 +182,8 @@ public:
     v = _RAS_Clamp255(v + (b - 128) * alpha / 128);
     int nr, ng, nb;
     _RAS_HSV2RGB(h, s, v, &nr, &ng, &nb);
-    _RAS_MakePixelNoClamp(dest, nr, ng, nb, a);
+    // fills pass their weight (up to 256) as the source alpha
+    _RAS_MakePixelNoClamp(dest, nr, ng, nb, a > 255 ? 255 : a);
   }
 };
 
@@ -349,6 +350,15 @@ static inline bool _RAS_DispatchBlitMode(int mode, int alpha, Fn&& fn)
     case 0x10005: fn(static_cast<_RAS_CombinePixelsHSVAdjustSourceAlpha*>(nullptr)); return true;
     default: return false;
   }
+}
+
+// Integer weight out of 256 of a float alpha: the integer part of alpha * 256, limited to
+// 0..256 (the range every doPix is written for); NaN gives 0.
+static inline int _RAS_WeightFromAlpha(float alpha)
+{
+  if (!(alpha > 0.0f)) return 0;
+  if (alpha >= 1.0f) return 256;
+  return static_cast<int>(alpha * 256.0f);
 }
 
 // Combines one source pixel into one destination pixel under the mode and weight of a
