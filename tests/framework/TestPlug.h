@@ -37,7 +37,7 @@ public:
     bool normalized;
   };
 
-  explicit TestGraphics(bool* deleted = nullptr) : mDeleted(deleted) {}
+  explicit TestGraphics(bool* deleted = nullptr) : IGraphics(nullptr, 0, 0), mDeleted(deleted) {}
   ~TestGraphics() override
   {
     if (mDeleted) {
@@ -50,6 +50,41 @@ public:
     mCalls.push_back({ paramIdx, value, normalized });
   }
   void PrepDraw() override { mPrepDrawAfter = static_cast<int>(mCalls.size()); }
+
+  // The editor's drawing and window operations, which the plug-in object never calls.
+  bool DrawScreen(IRECT*) override { return true; }
+  bool DrawBitmap(IBitmap*, IRECT*, int, int, const IChannelBlend*) override { return true; }
+  bool DrawRotatedBitmap(IBitmap*, int, int, double, int, const IChannelBlend*) override { return true; }
+  bool DrawRotatedMask(IBitmap*, IBitmap*, IBitmap*, int, int, double, const IChannelBlend*) override
+  {
+    return true;
+  }
+  bool DrawPoint(const IColor*, float, float, const IChannelBlend*, bool) override { return true; }
+  bool ForcePixel(const IColor*, int, int) override { return true; }
+  bool DrawLine(const IColor*, float, float, float, float, const IChannelBlend*, bool) override { return true; }
+  bool DrawArc(const IColor*, float, float, float, float, float, const IChannelBlend*, bool) override
+  {
+    return true;
+  }
+  bool DrawCircle(const IColor*, float, float, float, const IChannelBlend*, bool) override { return true; }
+  bool FillIRect(const IColor*, IRECT*, const IChannelBlend*) override { return true; }
+  bool DrawIText(IText*, const char*, IRECT*) override { return true; }
+  IColor GetPoint(int, int) override { return IColor(); }
+  void* GetData() override { return nullptr; }
+  void PromptUserInput(IControl*, IParam*) override {}
+  void HostPath(BASE_String*) override {}
+  void PluginPath(BASE_String*) override {}
+  void PromptForFile(BASE_String*, EFileAction, const char*, const char*) override {}
+  bool PromptForColor(IColor*, const char*) override { return false; }
+  bool OpenURL(const char*, const char*, const char*, const char*) override { return false; }
+  void* OpenWindow(void*) override { return nullptr; }
+  void CloseWindow() override {}
+  void* GetWindow() override { return nullptr; }
+  IBitmap LoadIBitmap(int, const char*, int) override { return IBitmap(); }
+  IBitmap ScaleBitmap(IBitmap*, int, int) override { return IBitmap(); }
+  IBitmap CropBitmap(IBitmap*, IRECT*) override { return IBitmap(); }
+  void RetainBitmap(IBitmap*) override {}
+  void ReleaseBitmap(IBitmap*) override {}
 
   std::vector<Call> mCalls;
   int mPrepDrawAfter = -1;  // number of parameter calls made before PrepDraw

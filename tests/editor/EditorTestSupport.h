@@ -1,0 +1,289 @@
+#pragma once
+
+#include "IControl.h"
+#include "IEffectBase.h"
+#include "IGraphicsRaster.h"
+#include "raster.h"
+#include "raster_png.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Parameters of the test plug-in.
+enum EEditorTestParams
+{
+  kGain = 0,   // -12 .. 12 dB
+  kFreq,       // 20 .. 20000 Hz
+  kMode,       // enum of 4
+  kOnOff,      // enum of 2
+  kCutoff,     // 0 .. 350 Hz, 0 shows "OFF"
+  kNumEditorTestParams
+};
+
+// A plug-in with a few parameters that records what the editor tells it.
+class EditorPlug : public IEffectBase
+{
+public:
+  EditorPlug()
+    : IEffectBase(kNumEditorTestParams, "1-1 2-2", 1, "EditorTest", "EditorTest", "Tests", 0x10000, 0x45645473,
+                  0x54737473, 0, false, false, false)
+  {
+    GetParam(kGain)->InitDouble("Gain", 0.0, -12.0, 12.0, 0.1, "dB");
+    GetParam(kFreq)->InitDouble("Freq", 1000.0, 20.0, 20000.0, 1.0, "Hz");
+    GetParam(kMode)->InitEnum("Mode", 0, 4);
+    GetParam(kOnOff)->InitEnum("On", 0, 2);
+    GetParam(kCutoff)->InitDouble("Cutoff", 0.0, 0.0, 350.0, 1.0, "Hz");
+    GetParam(kCutoff)->SetDisplayText(0, "OFF");
+  }
+
+  void OnParamChange(int paramIdx) override { mParamChanges.push_back(paramIdx); }
+  void BeginInformHostOfParamChange(int idx) override { mBegun.push_back(idx); }
+  void InformHostOfParamChange(int idx, double normalizedValue) override
+  {
+    mInformed.push_back({idx, normalizedValue});
+  }
+  void EndInformHostOfParamChange(int idx) override { mEnded.push_back(idx); }
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return 120.0; }
+  void GetTimeSig(int* numerator, int* denominator) override
+  {
+    *numerator = 4;
+    *denominator = 4;
+  }
+  void ResizeGraphics(int w, int h) override { mResized.push_back({w, h}); }
+  void HostSpecificInit() override {}
+  bool SendMidiMsg(IMidiMsg*) override { return false; }
+  bool SendMidiMsgs(BASE_TypedBuf<IMidiMsg>*) override { return false; }
+
+  // The normalized value of parameter idx.
+  double Norm(int idx) const { return GetParam(idx)->GetNormalized(); }
+
+  std::vector<int> mParamChanges;
+  std::vector<int> mBegun;
+  std::vector<std::pair<int, double>> mInformed;
+  std::vector<int> mEnded;
+  std::vector<std::pair<int, int>> mResized;
+};
+
+// The colour of frame k (from 1) of the test strips: every frame a solid, distinct colour.
+inline IColor FrameColor(int k)
+{
+  return IColor(255, (k * 37) & 255, (k * 91 + 40) & 255, (k * 53 + 7) & 255);
+}
+
+// A strip of n frames of w x frameH pixels, frame k filled with FrameColor(k).
+inline RAS_IBitmap* MakeStrip(int w, int frameH, int n)
+{
+  RAS_MemBitmap* bitmap = new RAS_MemBitmap(w, frameH * n, 4);
+  for (int k = 1; k <= n; ++k) {
+    IColor c = FrameColor(k);
+    RAS_FillRect(bitmap, 0, (k - 1) * frameH, w, frameH, IGraphicsRaster::PackColor(&c), 1.0f, 0);
+  }
+  return bitmap;
+}
+
+// A w x h bitmap of one colour.
+inline RAS_IBitmap* MakeSolid(int w, int h, IColor c)
+{
+  RAS_MemBitmap* bitmap = new RAS_MemBitmap(w, h, 4);
+  RAS_FillRect(bitmap, 0, 0, w, h, IGraphicsRaster::PackColor(&c), 1.0f, 0);
+  return bitmap;
+}
+
+// The editor as the platform layer would drive it, minus the platform: images come from
+// makers registered per resource ID or, failing that, from PNG files in a folder; text is
+// recorded instead of drawn; the screen copy is counted.
+class TestEditor : public IGraphicsRaster
+{
+public:
+  typedef std::function<RAS_IBitmap*()> ImageMaker;
+
+  TestEditor(IEffectBase* plug, int w, int h) : IGraphicsRaster(plug, w, h, 0) {}
+
+  // Makers shared by every editor of the test program, as the bundle's resources are.
+  static std::map<int, ImageMaker>& Images()
+  {
+    static std::map<int, ImageMaker> images;
+    return images;
+  }
+  // Where images without a maker are looked for, by name.
+  static std::string& ImageFolder()
+  {
+    static std::string folder;
+    return folder;
+  }
+  // OSLoadBitmap calls per ID over every editor.
+  static std::map<int, int>& Loads()
+  {
+    static std::map<int, int> loads;
+    return loads;
+  }
+
+  RAS_IBitmap* OSLoadBitmap(int ID, const char* name) override
+  {
+    ++Loads()[ID];
+    auto maker = Images().find(ID);
+    if (maker != Images().end()) {
+      return maker->second();
+    }
+    if (name && !ImageFolder().empty()) {
+      return RAS_LoadPNG((ImageFolder() + "/" + name).c_str(), nullptr);
+    }
+    return nullptr;
+  }
+
+  bool DrawScreen(IRECT* pR) override
+  {
+    mScreenRects.push_back(*pR);
+    return true;
+  }
+
+  // Records the source position of every bitmap copy.
+  bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend) override
+  {
+    mBitmapSources.push_back({srcX, srcY});
+    return IGraphicsRaster::DrawBitmap(pBitmap, pDest, srcX, srcY, pBlend);
+  }
+  using IGraphicsRaster::DrawBitmap;
+
+  bool DrawIText(IText* pTxt, const char* str, IRECT* pR) override
+  {
+    (void)pTxt;
+    mTexts.push_back({str, *pR});
+    return true;
+  }
+
+  void PromptUserInput(IControl* pControl, IParam* pParam) override { mPrompts.push_back({pControl, pParam}); }
+  void HostPath(BASE_String* pPath) override { pPath->Set("/host"); }
+  void PluginPath(BASE_String* pPath) override { pPath->Set("/plugin"); }
+  void PromptForFile(BASE_String* pFilename, EFileAction action, const char* dir, const char* extensions) override
+  {
+    mFilePrompts.push_back({action, std::string(dir ? dir : "") + "|" + (extensions ? extensions : "")});
+    pFilename->Set(mNextFile.c_str());
+  }
+  bool PromptForColor(IColor*, const char*) override { return false; }
+  bool OpenURL(const char* url, const char* windowTitle, const char* confirmMsg, const char* errMsg) override
+  {
+    (void)confirmMsg;
+    (void)errMsg;
+    mOpenedURLs.push_back({url, windowTitle ? windowTitle : ""});
+    return mURLsThatOpen.count(url) != 0;
+  }
+  void* OpenWindow(void* pParentView) override
+  {
+    mWindow = pParentView;
+    return mWindow;
+  }
+  using IGraphics::OpenWindow;
+  void CloseWindow() override { mWindow = nullptr; }
+  void* GetWindow() override { return mWindow; }
+
+  using IGraphics::SetDrawRECT;
+
+  // Repaints the whole editor as the platform's first paint after opening does.
+  void PaintAll()
+  {
+    IRECT all(0, 0, Width(), Height());
+    Draw(&all);
+  }
+  // One timer pass: the dirty rectangle, then the paint of it. True when anything was dirty.
+  bool TimerPass()
+  {
+    IRECT r;
+    if (!IsDirty(&r)) {
+      return false;
+    }
+    Draw(&r);
+    return true;
+  }
+
+  IColor Pixel(int x, int y) { return GetPoint(x, y); }
+
+  std::vector<IRECT> mScreenRects;
+  std::vector<std::pair<int, int>> mBitmapSources;
+  std::vector<std::pair<std::string, IRECT>> mTexts;
+  std::vector<std::pair<IControl*, IParam*>> mPrompts;
+  std::vector<std::pair<EFileAction, std::string>> mFilePrompts;
+  std::vector<std::pair<std::string, std::string>> mOpenedURLs;
+  std::map<std::string, int> mURLsThatOpen;
+  std::string mNextFile = "chosen.wav";
+  void* mWindow = nullptr;
+};
+
+// A control that paints a solid rectangle of its colour and logs what happens to it.
+class ProbeControl : public IControl
+{
+public:
+  ProbeControl(IEffectBase* plug, IRECT r, int paramIdx, int id, std::vector<int>* drawLog)
+    : IControl(plug, r, paramIdx), mId(id), mDrawLog(drawLog)
+  {
+  }
+
+  bool Draw(IGraphics* pGraphics) override
+  {
+    if (mDrawLog) {
+      mDrawLog->push_back(mId);
+    }
+    mDrawnValues.push_back(GetValue());
+    mDrawRects.push_back(*pGraphics->GetDrawRECT());
+    return true;
+  }
+  void OnMouseDown(int x, int y, IMouseMod* pMod) override
+  {
+    mEvents.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    IControl::OnMouseDown(x, y, pMod);
+  }
+  void OnMouseUp(int x, int y, IMouseMod*) override
+  {
+    mEvents.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod*) override
+  {
+    mEvents.push_back("drag " + std::to_string(x) + "," + std::to_string(y) + " by " + std::to_string(dX) + "," +
+                      std::to_string(dY));
+  }
+  void OnMouseDblClick(int x, int y, IMouseMod* pMod) override
+  {
+    mEvents.push_back("dbl");
+    IControl::OnMouseDblClick(x, y, pMod);
+  }
+  void OnMouseWheel(int x, int y, IMouseMod* pMod, int d) override
+  {
+    mEvents.push_back("wheel " + std::to_string(d));
+    IControl::OnMouseWheel(x, y, pMod, d);
+  }
+  bool OnKeyDown(int, int, int key) override
+  {
+    mEvents.push_back("key " + std::to_string(key));
+    return mKeyResult;
+  }
+  void OnMouseOver(int, int, IMouseMod*) override { mEvents.push_back("over"); }
+  void OnMouseOut() override { mEvents.push_back("out"); }
+
+  int mId;
+  std::vector<int>* mDrawLog;
+  std::vector<double> mDrawnValues;
+  std::vector<IRECT> mDrawRects;
+  std::vector<std::string> mEvents;
+  bool mKeyResult = true;
+};
+
+// Registers a strip maker under a fresh resource ID and returns the ID. The bitmap cache
+// lives as long as the test program, so every test takes IDs of its own.
+inline int RegisterStrip(int w, int frameH, int n)
+{
+  static int nextID = 1000;
+  int ID = nextID++;
+  TestEditor::Images()[ID] = [w, frameH, n]() { return MakeStrip(w, frameH, n); };
+  return ID;
+}
+
+inline int RegisterSolid(int w, int h, IColor c)
+{
+  int ID = RegisterStrip(1, 1, 1);
+  TestEditor::Images()[ID] = [w, h, c]() { return MakeSolid(w, h, c); };
+  return ID;
+}

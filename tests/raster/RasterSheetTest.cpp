@@ -1,0 +1,136 @@
+// Renders every line, circle and arc form and a loaded image into one bitmap and writes
+// it to the build tree (raster_sheet.png) for inspection by eye.
+#include "raster_arc.h"
+#include "raster_line.h"
+#include "raster_png.h"
+#include "raster_png_write.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+namespace {
+
+const float kPi = 3.14159265358979f;
+const RAS_pixel kBackground = RAS_RGBA(32, 36, 44, 255);
+const RAS_pixel kWhite = RAS_RGBA(255, 255, 255, 255);
+const RAS_pixel kYellow = RAS_RGBA(255, 210, 40, 255);
+const RAS_pixel kCyan = RAS_RGBA(40, 200, 255, 255);
+const RAS_pixel kHsvShift = RAS_RGBA(200, 160, 160, 255);  // hue on, more saturation and value
+
+void fill(RAS_IBitmap* bm, int x0, int y0, int w, int h, RAS_pixel c)
+{
+  for (int y = y0; y < y0 + h; ++y)
+    for (int x = x0; x < x0 + w; ++x) bm->getBits()[y * bm->getRowSpan() + x] = c;
+}
+
+// A 24 x 24 image with a colour gradient and an alpha ramp, written and loaded back.
+std::unique_ptr<RAS_IBitmap> loadedImage()
+{
+  RAS_MemBitmap src(24, 24, 4);
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 24; ++x)
+      src.getBits()[y * src.getRowSpan() + x] = RAS_RGBA(x * 10, y * 10, 255 - x * 5, y < 12 ? 255 : 255 - (y - 12) * 20);
+  src.getBits()[0] = RAS_RGBA(255, 0, 0, 255);  // top-left marker
+  const std::string path = std::string(KELVO_BINARY_DIR) + "/raster_sheet_source.png";
+  if (!RAS_WritePNG(path.c_str(), &src)) return nullptr;
+  return std::unique_ptr<RAS_IBitmap>(RAS_LoadPNG(path.c_str(), nullptr));
+}
+
+void drawShapes(RAS_IBitmap* sheet)
+{
+  // Row 1: straight runs at the whole-word weights, then other weights and modes.
+  const float alphas[] = {1.0f, 0.75f, 0.5f, 0.25f, 0.3f};
+  for (int i = 0; i < 5; ++i) {
+    RAS_Line(sheet, 8, 8 + i * 4, 60, 8 + i * 4, kWhite, alphas[i], 0, false);
+    RAS_Line(sheet, 68 + i * 4, 8, 68 + i * 4, 30, kWhite, alphas[i], 0, false);
+  }
+  for (int mode = 1; mode <= 5; ++mode)
+    RAS_Line(sheet, 92 + mode * 4, 8, 92 + mode * 4, 30, mode == 5 ? kHsvShift : kYellow, 0.8f, mode, false);
+
+  // Diagonals: plain, antialiased at full weight, antialiased at half weight, four ways.
+  RAS_Line(sheet, 124, 8, 146, 30, kWhite, 1.0f, 0, false);
+  RAS_Line(sheet, 134, 8, 156, 30, kWhite, 1.0f, 0, true);
+  RAS_Line(sheet, 144, 8, 166, 30, kCyan, 0.6f, 0, true);
+  RAS_Line(sheet, 176, 30, 198, 8, kYellow, 1.0f, 0, true);
+
+  // Fans of general lines from a centre: plain on the left, antialiased on the right.
+  for (int k = 0; k < 24; ++k) {
+    const float a = k * 2 * kPi / 24;
+    const int dx = static_cast<int>(std::lround(22 * std::sin(a)));
+    const int dy = static_cast<int>(std::lround(-22 * std::cos(a)));
+    RAS_Line(sheet, 236, 40, 236 + dx, 40 + dy, kWhite, 1.0f, 0, false);
+    RAS_Line(sheet, 290, 40, 290 + dx, 40 + dy, kWhite, 1.0f, 0, true);
+  }
+  // Lines running off every edge.
+  RAS_Line(sheet, -20, 50, 40, 70, kCyan, 1.0f, 0, true);
+  RAS_Line(sheet, 300, 200, 340, 260, kCyan, 1.0f, 0, false);
+
+  // Row 2: cached radii (outline, then antialiased), then computed ones.
+  const float cached[] = {2.0f, 2.5f, 3.0f, 3.5f, 4.0f};
+  for (int i = 0; i < 5; ++i) {
+    RAS_Circle(sheet, 14.0f + i * 14, 80.0f, cached[i], kWhite, 1.0f, 0, false);
+    RAS_Circle(sheet, 14.0f + i * 14, 96.0f, cached[i], kWhite, 1.0f, 0, true);
+  }
+  const float radii[] = {4.5f, 6.0f, 9.3f, 14.0f};
+  float x = 100;
+  for (float r : radii) {
+    RAS_Circle(sheet, x, 88.0f - r / 2, r, kYellow, 1.0f, 0, false);
+    RAS_Circle(sheet, x + 2 * r + 6, 88.0f - r / 2, r, kYellow, 1.0f, 0, true);
+    x += 4 * r + 16;
+  }
+  // modes on circles
+  for (int mode = 1; mode <= 5; ++mode)
+    RAS_Circle(sheet, 20.0f + mode * 22, 126.0f, 8.5f, mode == 5 ? kHsvShift : kCyan, 0.9f, mode, true);
+  // a circle cut by the left and bottom edges
+  RAS_Circle(sheet, 4.0f, 234.0f, 12.0f, kWhite, 1.0f, 0, true);
+
+  // Row 3: arcs, as a knob would draw its track and value.
+  const float cx[] = {160, 200, 240, 280};
+  const float lo[] = {0, -kPi / 2, -0.75f * kPi, kPi / 2};
+  const float hi[] = {kPi, kPi / 2, 0.75f * kPi, 3 * kPi / 2};
+  for (int i = 0; i < 4; ++i) {
+    RAS_Arc(sheet, cx[i], 128.0f, 14.0f, lo[i], hi[i], kWhite, 1.0f, 0, false);
+    RAS_Arc(sheet, cx[i], 128.0f, 11.0f, lo[i], hi[i], kYellow, 1.0f, 0, true);
+  }
+}
+
+// Copies the image into the sheet, mixing by its alpha, pixel by pixel.
+void placeImage(RAS_IBitmap* sheet, RAS_IBitmap* image, int x0, int y0)
+{
+  for (int y = 0; y < image->getHeight(); ++y)
+    for (int x = 0; x < image->getWidth(); ++x) {
+      const RAS_pixel s = image->getBits()[y * image->getRowSpan() + x];
+      RAS_pixel& d = sheet->getBits()[(y0 + y) * sheet->getRowSpan() + x0 + x];
+      const int a = RAS_GETA(s);
+      auto mix = [a](int dc, int sc) { return dc + (sc - dc) * a / 255; };
+      d = RAS_RGBA(mix(RAS_GETR(d), RAS_GETR(s)), mix(RAS_GETG(d), RAS_GETG(s)), mix(RAS_GETB(d), RAS_GETB(s)), 255);
+    }
+}
+
+}  // namespace
+
+TEST(RasterSheet, EveryPrimitiveRendersIntoOneWrittenImage)
+{
+  RAS_MemBitmap sheet(320, 240, 4);
+  fill(&sheet, 0, 0, 320, 240, kBackground);
+  drawShapes(&sheet);
+  std::unique_ptr<RAS_IBitmap> image = loadedImage();
+  ASSERT_TRUE(image);
+  placeImage(&sheet, image.get(), 40, 160);
+
+  // spot checks: a full-weight run, the untouched background, the image's corner
+  EXPECT_EQ(kWhite, sheet.getBits()[8 * sheet.getRowSpan() + 30]);
+  EXPECT_EQ(kBackground, sheet.getBits()[4 * sheet.getRowSpan() + 4]);
+  EXPECT_EQ(RAS_RGBA(255, 0, 0, 255), sheet.getBits()[160 * sheet.getRowSpan() + 40]);
+
+  const std::string path = std::string(KELVO_BINARY_DIR) + "/raster_sheet.png";
+  ASSERT_TRUE(RAS_WritePNG(path.c_str(), &sheet));
+  std::unique_ptr<RAS_IBitmap> back(RAS_LoadPNG(path.c_str(), nullptr));
+  ASSERT_TRUE(back);
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 320; ++x)
+      ASSERT_EQ(sheet.getBits()[y * sheet.getRowSpan() + x], back->getBits()[y * back->getRowSpan() + x]);
+}
