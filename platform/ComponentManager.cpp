@@ -36,7 +36,7 @@ struct ComponentRecord {
   std::string mEntrySymbol;
   std::string mExecutable;             // empty for an in-process entry
   CFBundleRef mBundle = nullptr;
-  ComponentRoutineUPP mEntry = nullptr; // in-process entry
+  ComponentRoutineUPP mEntry = nullptr; // in-process entry, or the loaded executable's
   long mVersion = 0;
   std::atomic<bool> mRegistered{true};
 };
@@ -44,7 +44,6 @@ struct ComponentRecord {
 struct ComponentInstanceRecord {
   std::atomic<UInt32> mMagic{kInstanceMagic};
   ComponentRecord* mComponent = nullptr;
-  void* mLibrary = nullptr;
   ComponentRoutineUPP mEntry = nullptr;
   std::atomic<Handle> mStorage{nullptr};
 };
@@ -217,6 +216,22 @@ ComponentResult CallSimple(ComponentInstanceRecord* ci, SInt16 what, long arg, b
   return ci->mEntry(reinterpret_cast<ComponentParameters*>(&block), ci->mStorage.load());
 }
 
+// The component's entry, loading its executable on first use. Executables stay loaded for
+// the life of the process, as the objects they create (caches, listeners) may outlive an
+// instance.
+ComponentRoutineUPP LoadEntry(ComponentRecord* c) {
+  std::lock_guard<std::recursive_mutex> lock(sRegistryMutex);
+  if (c->mEntry) return c->mEntry;
+  void* library = dlopen(c->mExecutable.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* symbol = library ? dlsym(library, c->mEntrySymbol.c_str()) : nullptr;
+  if (!symbol) {
+    if (library) dlclose(library);
+    return nullptr;
+  }
+  c->mEntry = reinterpret_cast<ComponentRoutineUPP>(symbol);
+  return c->mEntry;
+}
+
 static_assert(offsetof(ComponentParameters, params) == sizeof(long), "argument words follow the header");
 
 } // namespace
@@ -270,25 +285,15 @@ OSErr OpenAComponent(Component aComponent, ComponentInstance* ci) {
   *ci = nullptr;
   ComponentRecord* c = ComponentOf(aComponent);
   if (!c || c != aComponent || !c->mRegistered) return invalidComponentID;
+  ComponentRoutineUPP entry = LoadEntry(c);
+  if (!entry) return resFNotFound;
   ComponentInstanceRecord* inst = new ComponentInstanceRecord;
   inst->mComponent = c;
-  if (c->mEntry) {
-    inst->mEntry = c->mEntry;
-  } else {
-    inst->mLibrary = dlopen(c->mExecutable.c_str(), RTLD_NOW | RTLD_LOCAL);
-    void* symbol = inst->mLibrary ? dlsym(inst->mLibrary, c->mEntrySymbol.c_str()) : nullptr;
-    if (!symbol) {
-      if (inst->mLibrary) dlclose(inst->mLibrary);
-      delete inst;
-      return resFNotFound;
-    }
-    inst->mEntry = reinterpret_cast<ComponentRoutineUPP>(symbol);
-  }
+  inst->mEntry = entry;
   ComponentResult result = CallSimple(inst, kComponentOpenSelect, reinterpret_cast<long>(inst), true);
   if (result != noErr) {
     CallSimple(inst, kComponentCloseSelect, reinterpret_cast<long>(inst), true);
     inst->mMagic = kClosedMagic;
-    if (inst->mLibrary) dlclose(inst->mLibrary);
     delete inst;
     return static_cast<OSErr>(result);
   }
@@ -307,7 +312,6 @@ OSErr CloseComponent(ComponentInstance ci) {
   if (!inst) return static_cast<OSErr>(badComponentInstance);
   ComponentResult result = CallSimple(inst, kComponentCloseSelect, reinterpret_cast<long>(inst), true);
   inst->mMagic = kClosedMagic;
-  if (inst->mLibrary) dlclose(inst->mLibrary);
   delete inst;
   return static_cast<OSErr>(result);
 }

@@ -13,7 +13,7 @@ namespace {
 constexpr OSType kProbe = 0x50726265;   // 'Prbe'
 constexpr OSType kFail = 0x4661696C;    // 'Fail'
 constexpr OSType kMissing = 0x4D697373; // 'Miss'
-constexpr OSType kMaker = 0x4B6C7654;   // 'KlvT'
+constexpr OSType kMaker = 0x4B6C7650;   // 'KlvP'
 
 Component Find(OSType subtype) {
   ComponentDescription cd = {kAudioUnitType_Effect, subtype, kMaker, 0, 0};
