@@ -44,14 +44,20 @@ uint64_t LoadLE64(const unsigned char* p)
 int ByteChunk::PutBytes(const void* bytes, int n)
 {
   int size = Size();
-  if (n <= 0 || n > INT_MAX - size) {
+  if (!bytes || n <= 0 || n > INT_MAX - size) {
     return size;
   }
+  // The bytes may lie inside this chunk, whose storage the resize can move.
+  uintptr_t base = reinterpret_cast<uintptr_t>(mBytes.Get());
+  uintptr_t at = reinterpret_cast<uintptr_t>(bytes);
+  bool inside = base != 0 && at >= base && at < base + static_cast<uintptr_t>(size);
   mBytes.Resize(size + n);
   if (Size() != size + n) {
     return size;
   }
-  memcpy(mBytes.Get() + size, bytes, static_cast<size_t>(n));
+  const unsigned char* source = inside ? mBytes.Get() + (at - base)
+                                       : static_cast<const unsigned char*>(bytes);
+  memmove(mBytes.Get() + size, source, static_cast<size_t>(n));
   return Size();
 }
 
@@ -99,14 +105,7 @@ int ByteChunk::PutStr(const char* text)
 
 int ByteChunk::PutChunk(const ByteChunk* other)
 {
-  if (!other || other == this) {
-    if (other == this && Size() > 0) {
-      // Appending a chunk to itself: copy first, the storage may move.
-      int n = Size();
-      ByteChunk copy;
-      copy.PutBytes(GetBytes(), n);
-      return PutBytes(copy.GetBytes(), copy.Size());
-    }
+  if (!other) {
     return Size();
   }
   return PutBytes(other->GetBytes(), other->Size());

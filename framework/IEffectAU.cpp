@@ -94,13 +94,16 @@ struct CarbonViewRecord
   IEffectAU* mPlug;
 };
 
-// Opens the editor in a Carbon window when the editor can host one. Editors built without a
-// Carbon host do not have OpenWindow(window, control); those refuse.
+// Opens the editor in a Carbon window: false when the editor made no control, or when its
+// class has no Carbon form of OpenWindow(window, control) at all.
 template <class G>
 auto OpenCarbonWindow(G* graphics, void* window, void* control, void** outControl, int)
     -> decltype(graphics->OpenWindow(window, control), bool())
 {
   void* created = graphics->OpenWindow(window, control);
+  if (!created) {
+    return false;
+  }
   if (outControl) {
     *outControl = created;
   }
@@ -249,7 +252,6 @@ IEffectAU::IEffectAU(IEffectInstanceInfo instanceInfo, int nParams, const char* 
   : IEffectBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID,
                 mfrID, latency, plugDoesMidi, plugDoesChunks, plugIsInst)
 {
-  TRACE("%s", "");
   mBundleID.Set(instanceInfo.mBundleID.Get());
   mCocoaViewFactoryClassName.Set(instanceInfo.mCocoaViewFactoryClassName.Get());
 
@@ -867,7 +869,8 @@ ComponentResult IEffectAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
     }
     case kAudioUnitProperty_HostCallbacks: {
       ASSERT_SCOPE(kAudioUnitScope_Global);
-      *pDataSize = sizeof(HostCallbackInfo);
+      // Four words: the host's user data and the three procedures the adapter keeps.
+      *pDataSize = 4 * sizeof(void*);
       *pWriteable = true;
       return noErr;
     }
@@ -1083,7 +1086,7 @@ ComponentResult IEffectAU::SetProperty(AudioUnitPropertyID propID, AudioUnitScop
         return kAudioUnitErr_InvalidProperty;
       }
       ASSERT_DATA(AudioUnitConnection);
-      return MakeConnection(scope, static_cast<const AudioUnitConnection*>(pData));
+      return MakeConnection(static_cast<const AudioUnitConnection*>(pData));
     case kAudioUnitProperty_SampleRate: {
       ASSERT_DATA(Float64);
       Float64 rate = *static_cast<const Float64*>(pData);
@@ -1186,9 +1189,8 @@ ComponentResult IEffectAU::SetStreamFormat(AudioUnitScope scope, AudioUnitElemen
   return noErr;
 }
 
-ComponentResult IEffectAU::MakeConnection(AudioUnitScope scope, const AudioUnitConnection* connection)
+ComponentResult IEffectAU::MakeConnection(const AudioUnitConnection* connection)
 {
-  (void)scope;
   if (connection->destInputNumber >= static_cast<UInt32>(mInBuses.GetSize())) {
     return kAudioUnitErr_InvalidProperty;
   }

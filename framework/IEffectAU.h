@@ -84,6 +84,8 @@ public:
   bool SendMidiMsgs(BASE_TypedBuf<IMidiMsg>* msgs) override;
 
   // The component entries; plug is the plug-in object, viewRecord the Carbon view's record.
+  // Any thread. Open builds the plug-in (allocates); every other selector but close runs
+  // under the instance lock, rendering included.
   static ComponentResult IEffectAUEntry(ComponentParameters* params, void* plug);
   static ComponentResult IEffectAUCarbonViewEntry(ComponentParameters* params, void* viewRecord);
 
@@ -99,7 +101,9 @@ public:
                                     const AudioTimeStamp* pTimestamp, UInt32 outputBusIdx,
                                     UInt32 nFrames, AudioBufferList* pOutBufList);
 
-  // Host thread, instance lock held: the class-info dictionary.
+  // Host thread, instance lock held (the ClassInfo property): the class-info dictionary.
+  // GetState hands the caller a new dictionary; SetState checks every key before it changes
+  // anything but the named preset.
   ComponentResult GetState(CFPropertyListRef* pPlist);
   ComponentResult SetState(CFPropertyListRef plist);
 
@@ -111,7 +115,7 @@ private:
   ComponentResult GetProc(AudioUnitElement selector, UInt32* pDataSize, void* pData);
   ComponentResult SetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
                                   const AudioStreamBasicDescription* format);
-  ComponentResult MakeConnection(AudioUnitScope scope, const AudioUnitConnection* connection);
+  ComponentResult MakeConnection(const AudioUnitConnection* connection);
   ComponentResult GetParameterInfo(AudioUnitElement paramID, AudioUnitParameterInfo* info);
   CFArrayRef CopyFactoryPresets();
   void InformListeners(AudioUnitPropertyID propID, AudioUnitScope scope);

@@ -679,10 +679,18 @@ bool IEffectBase::SerializePresets(ByteChunk* chunk)
   }
   for (int i = 0, n = NPresets(); i < n; ++i) {
     IPreset* preset = mPresets.Get(i);
-    chunk->PutStr(preset->mName);
-    chunk->PutBool(preset->mInitialized);
+    // A put that could not grow the chunk reports the unchanged size; the bank would be
+    // unreadable from there on.
+    int size = chunk->Size();
+    if (chunk->PutStr(preset->mName) <= size) {
+      return false;
+    }
+    size = chunk->Size();
+    if (chunk->PutBool(preset->mInitialized) <= size) {
+      return false;
+    }
     if (preset->mInitialized) {
-      int size = chunk->Size();
+      size = chunk->Size();
       if (preset->mChunk.Size() > 0 && chunk->PutChunk(&preset->mChunk) <= size) {
         return false;
       }

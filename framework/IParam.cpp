@@ -6,9 +6,16 @@
 
 namespace {
 
+// Cuts text to 31 characters. The text may be the field's own (a parameter initialised again
+// with its own name or label), so the copy must allow overlap.
 void CopyText(char* field, const char* text)
 {
-  snprintf(field, IParam::kTextBytes, "%s", text ? text : "");
+  if (!text) {
+    text = "";
+  }
+  size_t n = strnlen(text, IParam::kTextBytes - 1);
+  memmove(field, text, n);
+  field[n] = '\0';
 }
 
 // Truncation toward zero that saturates instead of overflowing.
@@ -97,6 +104,9 @@ void IParam::SetShape(double shape)
 
 void IParam::SetDisplayText(int value, const char* text)
 {
+  // The text may be one of this parameter's own display texts, which the growth can move.
+  char copy[kTextBytes];
+  CopyText(copy, text);
   int n = mDisplayTexts.GetSize();
   mDisplayTexts.Resize(n + 1);
   if (mDisplayTexts.GetSize() != n + 1) {
@@ -104,7 +114,7 @@ void IParam::SetDisplayText(int value, const char* text)
   }
   DisplayText* entry = mDisplayTexts.Get() + n;
   entry->mValue = value;
-  CopyText(entry->mText, text);
+  CopyText(entry->mText, copy);
 }
 
 void IParam::Set(double value)

@@ -1,6 +1,7 @@
 #include "IPreset.h"
 
 #include <cstdio>
+#include <cstring>
 
 IPreset::IPreset(int idx)
 {
@@ -9,5 +10,11 @@ IPreset::IPreset(int idx)
 
 void IPreset::SetName(const char* name)
 {
-  snprintf(mName, sizeof(mName), "%s", name ? name : "");
+  // The name may be this preset's own (or a part of it), so the copy must allow overlap.
+  if (!name) {
+    name = "";
+  }
+  size_t n = strnlen(name, sizeof(mName) - 1);
+  memmove(mName, name, n);
+  mName[n] = '\0';
 }

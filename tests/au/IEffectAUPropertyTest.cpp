@@ -72,7 +72,7 @@ TEST_F(IEffectAUProperty, InfoReportsSizeAndWritabilityOfEveryProperty)
     { kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, sizeof(OSStatus), false },
     { kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, sizeof(AURenderCallbackStruct), true },
     { kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, sizeof(CFArrayRef), false },
-    { kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, sizeof(HostCallbackInfo), true },
+    { kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 4 * sizeof(void*), true },
     { kAudioUnitProperty_CurrentPreset, kAudioUnitScope_Global, sizeof(AUPreset), true },
     { kAudioUnitProperty_PresentPreset, kAudioUnitScope_Input, sizeof(AUPreset), true },
     { kAudioUnitProperty_ParameterStringFromValue, kAudioUnitScope_Global, sizeof(AudioUnitParameterStringFromValue), false },

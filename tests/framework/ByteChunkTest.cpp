@@ -1,3 +1,4 @@
+#include "../base/AllocatorHook.h"
 #include "ByteChunk.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,23 @@ TEST(ByteChunk, ValuesAreLittleEndianWithoutPadding)
   EXPECT_EQ(29, c.PutChunk(nullptr));
   EXPECT_EQ(58, c.PutChunk(&c));  // a chunk appended to itself
   EXPECT_EQ(0, std::memcmp(c.GetBytes(), c.GetBytes() + 29, 29));
+}
+
+TEST(ByteChunk, BytesTakenFromTheChunkItselfSurviveItsGrowth)
+{
+  // Fault: appending bytes of the chunk itself read them from storage the growth had freed.
+  ByteChunk c;
+  for (int i = 0; i < 3000; ++i) {
+    unsigned char b = static_cast<unsigned char>(i * 7 + 1);
+    c.PutBytes(&b, 1);
+  }
+  {
+    AllocatorHook moveOnGrowth(true, false);
+    EXPECT_EQ(5000, c.PutBytes(c.GetBytes() + 1000, 2000));
+    EXPECT_EQ(1, AllocatorHook::Allocations());
+  }
+  EXPECT_EQ(0, std::memcmp(c.GetBytes() + 1000, c.GetBytes() + 3000, 2000));
+  EXPECT_EQ(5000, c.PutBytes(nullptr, 4));
 }
 
 TEST(ByteChunk, ReadsBackEveryValueAndFailsPastTheEnd)

@@ -84,6 +84,30 @@ TEST(IParam, LongTextsAreCutTo31Characters)
   EXPECT_EQ(std::string(31, 't'), p.GetDisplayText(1));
 }
 
+TEST(IParam, InitialisingAgainWithItsOwnTextsKeepsThem)
+{
+  // Fault: a parameter initialised again with its own name and label lost both.
+  IParam p;
+  p.InitDouble("Mid Gain", 0.0, -12.0, 12.0, 0.1, "dB");
+  p.InitDouble(p.GetNameForHost(), 0.0, -12.0, 12.0, 0.1, p.GetLabelForHost());
+  EXPECT_STREQ("Mid Gain", p.GetNameForHost());
+  EXPECT_STREQ("dB", p.GetLabelForHost());
+  p.InitDouble(p.GetNameForHost() + 4, 0.0, -12.0, 12.0, 0.1, "");
+  EXPECT_STREQ("Gain", p.GetNameForHost());
+}
+
+TEST(IParam, DisplayTextCopiedFromAnotherEntrySurvivesTheTablesGrowth)
+{
+  // Fault: a display text taken from the parameter's own table was read after the table moved.
+  IParam p;
+  p.InitEnum("Hi Freq.", 0, 400);
+  p.SetDisplayText(0, "6 Khz");
+  for (int i = 1; i < 400; ++i) {
+    p.SetDisplayText(i, p.GetDisplayText(i - 1));
+  }
+  EXPECT_STREQ("6 Khz", p.GetDisplayText(399));
+}
+
 TEST(IParam, SetLimitsWithoutRounding)
 {
   IParam p;

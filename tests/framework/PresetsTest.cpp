@@ -1,3 +1,4 @@
+#include "../base/AllocatorHook.h"
 #include "TestPlug.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +231,17 @@ TEST(Presets, ModifyCurrentPresetRewritesValuesAndOptionallyRenames)
   EXPECT_EQ(std::string(255, 'n'), plug.GetPresetName(1));
 }
 
+TEST(Presets, RenamingToItsOwnNameKeepsIt)
+{
+  // Fault: a preset given its own name (or the tail of it) as new name was left unnamed.
+  TestPlug plug;
+  MakeFlatPreset(plug, "user preset 12", 1.0);
+  plug.ModifyCurrentPreset(plug.GetPresetName(0));
+  EXPECT_STREQ("user preset 12", plug.GetPresetName(0));
+  plug.ModifyCurrentPreset(plug.GetPresetName(0) + 5);
+  EXPECT_STREQ("preset 12", plug.GetPresetName(0));
+}
+
 TEST(Presets, BankRoundTripRestoresNamesFlagsValuesAndCurrentPreset)
 {
   TestPlug source;
@@ -256,6 +268,20 @@ TEST(Presets, BankRoundTripRestoresNamesFlagsValuesAndCurrentPreset)
   EXPECT_TRUE(stored[3].empty());
   // The current preset (0) is what the live parameters hold.
   EXPECT_EQ(original[0], target.Values());
+}
+
+TEST(Presets, BankThatCannotGrowIsReportedAsFailed)
+{
+  // Fault: a bank of empty slots whose names and flags could not be written reported success.
+  TestPlug plug;
+  ByteChunk bank;
+  {
+    AllocatorHook hook(true, true);
+    EXPECT_FALSE(plug.SerializePresets(&bank));
+  }
+  EXPECT_EQ(0, bank.Size());
+  EXPECT_TRUE(plug.SerializePresets(&bank));
+  EXPECT_EQ(6 * (4 + 5 + 1), bank.Size());
 }
 
 TEST(Presets, EmptyPresetNameSurvivesTheBankRoundTrip)
