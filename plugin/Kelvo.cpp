@@ -2,12 +2,14 @@
 
 #include "BASE_Mutex.h"
 #include "IControl.h"
-#include "IGraphics.h"
+#include "IEffectAU_ViewFactory.h"
+#include "IGraphicsMac.h"
 
 #include <algorithm>
 #include <cmath>
 
 KELVO_DECLARE_AU_ENTRIES(Kelvo)
+KELVO_DECLARE_VIEW_FACTORY(Kelvo_View);
 
 namespace {
 
@@ -43,7 +45,12 @@ enum EImages
 }  // namespace
 
 // Creates the editor for the plug-in and tells it the bundle that holds its images.
-IGraphics* MakeGraphics(IEffectAU* plug, int w, int h, int fps);
+IGraphics* MakeGraphics(IEffectAU* plug, int w, int h, int fps)
+{
+  IGraphicsMac* pGraphics = new IGraphicsMac(plug, w, h, fps);
+  pGraphics->SetBundleID(kBundleID);
+  return pGraphics;
+}
 
 IEffectAU* MakePlug()
 {
@@ -99,10 +106,8 @@ Kelvo::Kelvo(IEffectInstanceInfo instanceInfo)
   MakeDefaultPreset("-", 15);
 
   IGraphics* pGraphics = MakeGraphics(this, kEditorW, kEditorH, 0);
-  if (pGraphics) {
-    BuildEditor(pGraphics);
-    AttachGraphics(pGraphics);
-  }
+  BuildEditor(pGraphics);
+  AttachGraphics(pGraphics);
 
   mInGain = std::exp(GetParam(kInputGain)->Value() / kDBDivisor);
   mOutGain = std::exp(GetParam(kOutputGain)->Value() / kDBDivisor);
@@ -369,14 +374,4 @@ void Kelvo::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrame
     pGraphics->SetControlFromPlug(mMeterIdx, display);
     pGraphics->SetControlFromPlug(mClipLedIdx, mClipOn ? 1.0 : 0.0);
   }
-}
-
-// Until the platform editor is available the plug-in runs without one.
-IGraphics* MakeGraphics(IEffectAU* plug, int w, int h, int fps)
-{
-  (void)plug;
-  (void)w;
-  (void)h;
-  (void)fps;
-  return nullptr;
 }

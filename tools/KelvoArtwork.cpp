@@ -25,7 +25,7 @@ const int kFreqLedW = 22, kFreqLedH = 12;
 const int kSliderW = 14, kSliderH = 24;
 const int kSwitchW = 26, kSwitchH = 18;
 const int kLed = 18;
-const int kVuW = 120, kVuH = 80, kVuFrames = 59;
+const int kVuW = 120, kVuH = 62, kVuFrames = 59;
 
 // Knob travel: 270 degrees, from seven to five o'clock; angle 0 points up, clockwise.
 const double kKnobMin = -0.75 * kPi, kKnobRange = 1.5 * kPi;
@@ -135,8 +135,8 @@ void MakeBackground(RAS_MemBitmap* bg)
            s[3]);
   }
   // the VU meter's bezel
-  c.Fill([](double x, double y) { return ArtShape::RoundRect(x, y, 660, 20, 788, 108, 5.0); }, ArtRGB(18, 19, 21), 658,
-         18, 790, 110);
+  c.Fill([](double x, double y) { return ArtShape::RoundRect(x, y, 660, 20, 788, 90, 5.0); }, ArtRGB(18, 19, 21), 658,
+         18, 790, 92);
   // the mid-frequency fader's slot
   c.Fill([](double x, double y) { return ArtShape::RoundRect(x, y, 368, 167, 493, 173, 3.0); }, ArtRGB(14, 15, 17), 366,
          165, 495, 175);
@@ -255,10 +255,10 @@ void MakeLedGlass(RAS_MemBitmap* bmp)
 }
 
 // The VU meter: a cream face with its scale and a needle, frame f at angle -48 + 96 x f / 58
-// degrees around a pivot below the face.
+// degrees around a pivot below the face. It ends above the Woow switch and LED.
 void MakeVu(RAS_MemBitmap* strip)
 {
-  const double px = kVuW / 2.0, py = kVuH + 22.0, rScale = 82.0;
+  const double px = kVuW / 2.0, py = kVuH + 14.0, rScale = 62.0;
   const double aMin = -48.0 * kPi / 180.0, aRange = 96.0 * kPi / 180.0;
   ArtCanvas face(kVuW, kVuH);
   face.Fill([](double x, double y) { return ArtShape::RoundRect(x, y, 0, 0, kVuW, kVuH, 4.0); },
@@ -273,7 +273,7 @@ void MakeVu(RAS_MemBitmap* strip)
   }
   for (int i = 0; i <= 12; ++i) {
     double a = aMin + aRange * i / 12.0;
-    double len = i % 3 == 0 ? 9.0 : 5.0;
+    double len = i % 3 == 0 ? 8.0 : 4.5;
     double x1 = px + std::sin(a) * rScale, y1 = py - std::cos(a) * rScale;
     double x2 = px + std::sin(a) * (rScale + len), y2 = py - std::cos(a) * (rScale + len);
     face.Fill([=](double x, double y) { return ArtShape::Capsule(x, y, x1, y1, x2, y2, 1.3); }, ArtRGB(30, 28, 24), 0, 0,
@@ -283,14 +283,14 @@ void MakeVu(RAS_MemBitmap* strip)
   for (int f = 0; f < kVuFrames; ++f) {
     ArtCanvas c = face;
     double a = aMin + aRange * f / (kVuFrames - 1);
-    double x1 = px + std::sin(a) * 34.0, y1 = py - std::cos(a) * 34.0;
-    double x2 = px + std::sin(a) * (rScale + 8), y2 = py - std::cos(a) * (rScale + 8);
+    double x1 = px + std::sin(a) * 24.0, y1 = py - std::cos(a) * 24.0;
+    double x2 = px + std::sin(a) * (rScale + 7), y2 = py - std::cos(a) * (rScale + 7);
     c.Fill([=](double x, double y) { return ArtShape::Capsule(x, y, x1 + 1.2, y1 + 1.5, x2 + 1.2, y2 + 1.5, 1.6); },
            ArtRGB(0, 0, 0, 0.25), 0, 0, kVuW, kVuH);
     c.Fill([=](double x, double y) { return ArtShape::Capsule(x, y, x1, y1, x2, y2, 1.4); }, ArtRGB(24, 22, 20), 0, 0,
            kVuW, kVuH);
     // the pivot's cover along the bottom edge
-    c.Fill([=](double x, double y) { return ArtShape::Circle(x, y, px, py, 40.0); }, ArtRGB(40, 42, 46), 0, 0, kVuW,
+    c.Fill([=](double x, double y) { return ArtShape::Circle(x, y, px, py, 24.0); }, ArtRGB(40, 42, 46), 0, 0, kVuW,
            kVuH);
     c.CopyTo(strip, 0, f * kVuH);
   }
