@@ -163,6 +163,8 @@ void MakeBackground(RAS_MemBitmap* bg)
   DrawScrew(bg, 14, 240);
   DrawScrew(bg, 114, 240);
   DrawScrew(bg, 786, 14);
+  // the panel is opaque everywhere, whatever the antialiased strokes left in the alpha byte
+  RAS_ClearRect(bg, 0, 0, kEditorW, kEditorH, ~static_cast<RAS_pixel>(0xFF), 0xFF);
 }
 
 // Two frames: the button off (frame 1) and on (frame 2), side by side in a selector.
