@@ -282,7 +282,8 @@ Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePt
       return std::isnan(d) || static_cast<double>(f) == d;
     }
     memcpy(valuePtr, &d, 8);
-    return number->mIsFloat || static_cast<SInt64>(d) == number->mInt;
+    // Exact when the double converts back to the same integer (2^63 itself does not fit).
+    return number->mIsFloat || (d < 9.2233720368547758e18 && static_cast<SInt64>(d) == number->mInt);
   }
   SInt64 v;
   bool exact = true;

@@ -76,6 +76,19 @@ TEST(CFNumber, ConvertsBetweenTypesAndReportsLoss) {
   EXPECT_EQ(back, 2.5f);
   CFRelease(n);
 
+  SInt64 big = INT64_MAX;
+  n = CFNumberCreate(nullptr, kCFNumberSInt64Type, &big);
+  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberFloat64Type, &d)); // 2^63 - 1 has no double
+  SInt64 backBig = 0;
+  EXPECT_TRUE(CFNumberGetValue(n, kCFNumberLongLongType, &backBig));
+  EXPECT_EQ(backBig, INT64_MAX);
+  CFRelease(n);
+  Float64 huge = 1e300;
+  n = CFNumberCreate(nullptr, kCFNumberFloat64Type, &huge);
+  EXPECT_FALSE(CFNumberGetValue(n, kCFNumberSInt64Type, &backBig));
+  EXPECT_EQ(backBig, INT64_MAX);
+  CFRelease(n);
+
   EXPECT_EQ(CFNumberCreate(nullptr, static_cast<CFNumberType>(99), &v), nullptr);
   EXPECT_EQ(CFNumberCreate(nullptr, kCFNumberSInt32Type, nullptr), nullptr);
 }
