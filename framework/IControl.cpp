@@ -401,12 +401,13 @@ IKnobLineControl::IKnobLineControl(IEffectBase* pPlug, IRECT* pR, int paramIdx, 
 bool IKnobLineControl::Draw(IGraphics* pGraphics)
 {
   double angle = mMinAngle + (mMaxAngle - mMinAngle) * GetValue();
-  float cx = static_cast<float>(mRECT.L + mRECT.R) * 0.5f;
-  float cy = static_cast<float>(mRECT.T + mRECT.B) * 0.5f;
-  float sinV = static_cast<float>(std::sin(angle));
-  float cosV = static_cast<float>(std::cos(angle));
-  return pGraphics->DrawLine(&mColor, cx + sinV * mInnerRadius, cy - cosV * mInnerRadius, cx + sinV * mOuterRadius,
-                             cy - cosV * mOuterRadius, &mBlend, true);
+  double cx = (mRECT.L + mRECT.R) * 0.5;
+  double cy = (mRECT.T + mRECT.B) * 0.5;
+  double sinV = std::sin(angle);
+  double cosV = std::cos(angle);
+  return pGraphics->DrawLine(&mColor, static_cast<float>(cx + sinV * mInnerRadius),
+                             static_cast<float>(cy - cosV * mInnerRadius), static_cast<float>(cx + sinV * mOuterRadius),
+                             static_cast<float>(cy - cosV * mOuterRadius), &mBlend, true);
 }
 
 IKnobMultiControl::IKnobMultiControl(IEffectBase* pPlug, int x, int y, int paramIdx, IBitmap* pBitmap,

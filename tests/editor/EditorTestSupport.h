@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -124,7 +125,12 @@ public:
 
   RAS_IBitmap* OSLoadBitmap(int ID, const char* name) override
   {
-    ++Loads()[ID];
+    static std::mutex loadsMutex;
+    {
+      // editors of several threads may load at once
+      std::lock_guard<std::mutex> lock(loadsMutex);
+      ++Loads()[ID];
+    }
     auto maker = Images().find(ID);
     if (maker != Images().end()) {
       return maker->second();

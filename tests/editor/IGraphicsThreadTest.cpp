@@ -1,3 +1,4 @@
+#include "BitmapStorage.h"
 #include "EditorTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -64,4 +65,37 @@ TEST(IGraphicsThreads, ValuesPushedWhilePaintingAreNeverLost)
   }
   started.store(kRounds);
   audio.join();
+}
+
+// Editors of several instances share the bitmap cache from their own threads.
+TEST(IGraphicsThreads, EditorsOnTwoThreadsShareTheBitmapCache)
+{
+  int shared = RegisterStrip(4, 4, 2);
+  int before = BitmapStorage::Instance().Count();
+  // instances are built one at a time, as the plug-in factory does
+  EditorPlug plugA, plugB;
+  TestEditor* edA = new TestEditor(&plugA, 8, 8);
+  TestEditor* edB = new TestEditor(&plugB, 8, 8);
+  plugA.AttachGraphics(edA);
+  plugB.AttachGraphics(edB);
+  auto work = [shared](TestEditor* ed, void** seen) {
+    for (int i = 0; i < 300; ++i) {
+      IBitmap b = ed->LoadIBitmap(shared, "shared.png", 2);
+      seen[i % 2] = b.mData;
+      IBitmap own(MakeSolid(2, 2, COLOR_RED), 2, 2, 1);
+      ed->RetainBitmap(&own);
+      ed->ReleaseBitmap(&own);
+    }
+  };
+  void* seenA[2] = {nullptr, nullptr};
+  void* seenB[2] = {nullptr, nullptr};
+  std::thread a(work, edA, seenA);
+  std::thread b(work, edB, seenB);
+  a.join();
+  b.join();
+  // both may have loaded the image at the same moment; later loads find the first copy
+  EXPECT_LE(TestEditor::Loads()[shared], 2);
+  EXPECT_EQ(seenA[0], seenB[0]);
+  EXPECT_EQ(seenA[0], BitmapStorage::Instance().Find(shared));
+  EXPECT_EQ(BitmapStorage::Instance().Count(), before + TestEditor::Loads()[shared]);
 }
