@@ -3,6 +3,7 @@
 #include "BASE_Assert.h"
 #include "Hosts.h"
 #include "IGraphics.h"
+#include "IGraphicsMac.h"
 #include "Log.h"
 
 #include <algorithm>
@@ -887,7 +888,8 @@ ComponentResult IEffectAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScop
       return noErr;
     }
     case kAudioUnitProperty_CocoaUI: {
-      if (!GetGUI()) {
+      // the Cocoa view needs Mac OS X 10.5 or later
+      if (!GetGUI() || IGraphicsMac::GetUserOSVersion() < 0x1050) {
         return kAudioUnitErr_InvalidProperty;
       }
       ASSERT_SIZE(sizeof(AudioUnitCocoaViewInfo));

@@ -1,6 +1,6 @@
 #include "IEffectAU_ViewFactory.h"
 
-#include "IEffectBase.h"
+#include "IEffectAU.h"
 #include "IGraphics.h"
 
 #include <AudioUnit/AUCocoaUIView.h>
@@ -36,7 +36,7 @@ public:
   NSView* uiViewForAudioUnit_withSize(AudioUnit inAudioUnit, NSSize inPreferredSize) override
   {
     (void)inPreferredSize;
-    mPlug = inAudioUnit ? reinterpret_cast<IEffectBase*>(GetComponentInstanceStorage(inAudioUnit)) : nullptr;
+    mPlug = inAudioUnit ? reinterpret_cast<IEffectAU*>(GetComponentInstanceStorage(inAudioUnit)) : nullptr;
     if (!mPlug || !mPlug->GetGUI()) {
       return nil;
     }
@@ -52,7 +52,7 @@ public:
   }
 
 private:
-  IEffectBase* mPlug = nullptr;
+  IEffectAU* mPlug = nullptr;
   std::string mDescription;
   NSString* mDescriptionString = nullptr;
 };

@@ -136,6 +136,7 @@ void IGraphicsMac::Resize(int w, int h)
 bool IGraphicsMac::DrawScreen(IRECT* pR)
 {
   (void)pR;
+  NSAutoreleasePool pool;
   CGContextRef pDest = nullptr;
   CGRect dest = CGRectMake(0, 0, Width(), Height());
   if (mGraphicsCarbon) {
@@ -144,7 +145,6 @@ bool IGraphicsMac::DrawScreen(IRECT* pR)
   } else if (mGraphicsCocoa) {
     NSGraphicsContext* pCurrent = NSGraphicsContext::currentContext();
     if (pCurrent && pCurrent->graphicsPort()) {
-      NSAutoreleasePool pool;
       NSGraphicsContext* pFlipped =
           NSGraphicsContext::graphicsContextWithGraphicsPort_flipped(pCurrent->graphicsPort(), YES);
       pDest = pFlipped ? pFlipped->CGContext() : nullptr;

@@ -17,7 +17,8 @@
 #define KELVO_TEST_ASAN 1
 #endif
 #ifdef KELVO_TEST_ASAN
-#include <sanitizer/allocator_interface.h>
+// the sanitizer's count of bytes in use
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 const char* const kTestBundleID = "org.kelvo.test.editormac";
@@ -145,4 +146,37 @@ RecordingEditorSet::RecordingEditorSet(int w, int h, int fps)
   editor->AttachControl(all);
   editor->AttachControl(small);
   plug.AttachGraphics(editor);
+}
+
+const char* const kTestViewFactory = "Test_Editor_View";
+
+namespace
+{
+IEffectInstanceInfo TestInstanceInfo()
+{
+  IEffectInstanceInfo info;
+  info.mBundleID.Set(kTestBundleID);
+  info.mCocoaViewFactoryClassName.Set(kTestViewFactory);
+  return info;
+}
+} // namespace
+
+MacTestAU::MacTestAU(bool withEditor)
+  : IEffectAU(TestInstanceInfo(), 1, "1-1 2-2", 1, "EditorMacTest", "EditorMacTest", "Tests", 0x10000, 0x546d6163,
+              0x54737473, 0, false, false, false)
+{
+  GetParam(0)->InitDouble("Gain", 0.0, -12.0, 12.0, 0.1, "dB");
+  if (withEditor) {
+    PrepareTestBundle();
+    editor = new IGraphicsMac(this, 300, 253, 0);
+    editor->SetBundleID(kTestBundleID);
+    all = new RecordingControl(this, IRECT(0, 0, 300, 253));
+    editor->AttachControl(all);
+    AttachGraphics(editor);
+  }
+}
+
+IEffectAU* MakePlug()
+{
+  return new MacTestAU(true);
 }

@@ -36,7 +36,7 @@ bool WriteSolidJPEG(const std::string& path, int w, int h, int r, int g, int b);
 // on kOnOff, a horizontal fader on kFreq and a caption of kCutoff, attached to the plug-in.
 struct MacEditorSet
 {
-  static const int kW = 300, kH = 253;
+  static constexpr int kW = 300, kH = 253;
   enum
   {
     kBackgroundIdx = 0,
@@ -46,9 +46,9 @@ struct MacEditorSet
     kCaptionIdx
   };
   // Where the controls sit (top-left corners, editor coordinates).
-  static const int kKnobX = 20, kKnobY = 30;
-  static const int kSwitchX = 100, kSwitchY = 40;
-  static const int kFaderX = 150, kFaderY = 200, kFaderLen = 120;
+  static constexpr int kKnobX = 20, kKnobY = 30;
+  static constexpr int kSwitchX = 100, kSwitchY = 40;
+  static constexpr int kFaderX = 150, kFaderY = 200, kFaderLen = 120;
   static IRECT CaptionRect() { return IRECT(20, 100, 140, 120); }
   static IText CaptionText();
 
@@ -115,4 +115,20 @@ struct RecordingEditorSet
   IGraphicsMac* editor = nullptr;
   RecordingControl* all = nullptr;
   RecordingControl* small = nullptr;
+};
+
+#include "IEffectAU.h"
+
+// The class name of the test bundle's Cocoa view factory.
+extern const char* const kTestViewFactory;
+
+// An Audio Unit plug-in with a recording editor (300 x 253) made as a product makes its
+// own: an IGraphicsMac with the bundle identifier of its instance info. MakePlug of the
+// test programs makes one.
+class MacTestAU : public IEffectAU
+{
+public:
+  explicit MacTestAU(bool withEditor = true);
+  IGraphicsMac* editor = nullptr;
+  RecordingControl* all = nullptr;
 };
