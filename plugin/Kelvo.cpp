@@ -27,7 +27,7 @@ int FourCC(const char* code)
   return (code[0] << 24) | (code[1] << 16) | (code[2] << 8) | code[3];
 }
 
-// Image resources: ID, name in the bundle, frames.
+// Resource IDs of the editor's images.
 enum EImages
 {
   kBackgroundID = 101,
@@ -44,7 +44,8 @@ enum EImages
 
 }  // namespace
 
-// Creates the editor for the plug-in and tells it the bundle that holds its images.
+// Constructor (under the factory's lock): creates the editor for the plug-in and tells it the
+// bundle that holds its images.
 IGraphics* MakeGraphics(IEffectAU* plug, int w, int h, int fps)
 {
   IGraphicsMac* pGraphics = new IGraphicsMac(plug, w, h, fps);
@@ -52,6 +53,7 @@ IGraphics* MakeGraphics(IEffectAU* plug, int w, int h, int fps)
   return pGraphics;
 }
 
+// Any thread, from the host's open selector: a new, fully built plug-in.
 IEffectAU* MakePlug()
 {
   // serialises construction across instances opened from several threads at once
