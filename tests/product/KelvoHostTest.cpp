@@ -11,8 +11,10 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -340,4 +342,36 @@ TEST(KelvoComponent, CocoaViewFactoryOpensTheEditorForTheUnit)
   CFRelease(viewInfo.mCocoaAUViewClass[0]);
   // closing the unit deletes the editor, which lets go of its view
   EXPECT_EQ(CloseComponent(unit), noErr);
+}
+
+TEST(KelvoComponent, InstancesOpenedFromSeveralThreadsAtOnceAreEachComplete)
+{
+  std::atomic<int> complete{ 0 };
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&complete]() {
+      for (int i = 0; i < 3; ++i) {
+        AudioUnit unit = nullptr;
+        if (OpenAComponent(FindKelvo(), &unit) != noErr || !unit) {
+          continue;
+        }
+        CFArrayRef presets = nullptr;
+        UInt32 size = sizeof presets;
+        Float32 midFreq = 0.f;
+        if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets,
+                                 &size) == noErr &&
+            AudioUnitGetParameter(unit, kMidFreq, kAudioUnitScope_Global, 0, &midFreq) == noErr) {
+          if (CFArrayGetCount(presets) == 6 && midFreq == 832.f) {
+            ++complete;
+          }
+          CFRelease(presets);
+        }
+        CloseComponent(unit);
+      }
+    });
+  }
+  for (std::thread& t : threads) {
+    t.join();
+  }
+  EXPECT_EQ(complete.load(), 12);
 }
