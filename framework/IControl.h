@@ -105,7 +105,6 @@ public:
   }
   bool IsHidden() const { return mHidden.load(); }
   bool IsGrayed() const { return mGrayed.load(); }
-  bool IsRedrawRequested() const { return (mFlags.load() & kRedrawFlag) != 0; }
   void DisablePrompt(bool disable) { mDisablePrompt = disable; }
   void SetMouseDblAsSingleClick(bool single) { mDblAsSingleClick = single; }
   bool MouseDblAsSingleClick() const { return mDblAsSingleClick; }
