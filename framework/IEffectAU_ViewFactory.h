@@ -9,7 +9,7 @@ class NSObject;
 // A product declares its factory class by name, once, in one of its source files:
 //   KELVO_DECLARE_VIEW_FACTORY(Kelvo_View);
 // which registers the class "Kelvo_View" (description "Kelvo View") while the bundle is
-// loaded. The header names no platform type, so product code may use it.
+// loaded. The header includes no platform header, so product code may use it.
 //
 // Threads: the host's main (user-interface) thread.
 

@@ -14,7 +14,7 @@ class NSMutableDictionary;
 // bundle's resources.
 //
 // Threads: the main (user-interface) thread for everything here, as the platform delivers
-// timers, view messages and Carbon events there. The header names no platform type, so
+// timers, view messages and Carbon events there. The header includes no platform header, so
 // the product may create the editor without seeing the platform.
 class IGraphicsMac : public IGraphicsRaster
 {
@@ -50,8 +50,8 @@ public:
   // Also resizes the surface, then the Carbon window and control or the Cocoa view.
   void Resize(int w, int h) override;
 
-  // Web links when the text contains "http", otherwise file paths; true when no link can
-  // be made of it, otherwise whether the desktop could open it. The other texts are unused.
+  // Web links when the text contains "http", otherwise file paths; whether the desktop could
+  // open it (false when no link can be made of the text). The other texts are unused.
   bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmMsg = nullptr,
                const char* errMsg = nullptr) override;
   // The folder holding the plug-in bundle, with a trailing "/"; unchanged when the bundle

@@ -78,6 +78,7 @@ TEST_F(CarbonHost, CompositingWindowGetsAUserPaneThatShowsTheEditorAndRepaintsEv
 
 TEST_F(CarbonHost, NonCompositingWindowDrawsTheEditorAtTheControlsPlaceThroughThePort)
 {
+  // fault once found: in a window taller than the editor the surface landed at the bottom
   MacEditorSet set;
   // taller than the editor: the port runs from the window's bottom, the editor sits at the top
   makeWindow(kWindowNoAttributes, 340, 300);

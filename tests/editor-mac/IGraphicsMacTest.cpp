@@ -83,6 +83,26 @@ TEST_F(Text, SizeThirteenIsNinePointsWithoutAntialiasingEightPixelsBelowTheTop)
   EXPECT_STREQ(editor->GetCachedTextStyle()->mFont, "Arial");
 }
 
+TEST_F(Text, AntialiasingStartsAbovePointSizeElevenAndTheLineMovesDownWithTheSize)
+{
+  // sizes 13 to 20 are points 9, 10, 11, 11, 12, 12, 13, 14; 16 is the first above 11
+  for (int size = 13; size <= 20; ++size) {
+    clear();
+    int points = static_cast<int>(size * 0.75);
+    IText text(size, &COLOR_BLACK, nullptr, kStyleNormal, kAlignLeft, 0);
+    IRECT r(10, 4, 190, 56);
+    editor->DrawIText(&text, "Hd", &r);
+    Ink k = ink();
+    ASSERT_FALSE(k.empty()) << size;
+    EXPECT_EQ(k.colours.size() > 1, points > 11) << size;
+    int lineTop = 4 + points / 4 + 6;
+    EXPECT_GE(k.top, lineTop) << size;
+    EXPECT_LE(k.top, lineTop + points / 3 + 1) << size;
+    // the capital is about 0.7 of the point size tall
+    EXPECT_NEAR(k.bottom - k.top + 1, 0.72 * points, 2.0) << size;
+  }
+}
+
 TEST_F(Text, LargerTextIsAntialiasedAndColourAndAlignmentFollowEachCall)
 {
   // 16 x 0.75 = 12 points: above 11, anti-aliased; its top 10 + 3 + 6 = 19
