@@ -1,5 +1,7 @@
-// Renders every line, circle and arc form and a loaded image into one bitmap and writes
-// it to the build tree (raster_sheet.png) for inspection by eye.
+// Renders every line, circle and arc form, a loaded image, blits, scaled and rotated
+// images and fills into one bitmap and writes it to the build tree (raster_sheet.png)
+// for inspection by eye.
+#include "raster.h"
 #include "raster_arc.h"
 #include "raster_line.h"
 #include "raster_png.h"
@@ -19,12 +21,6 @@ const RAS_pixel kWhite = RAS_RGBA(255, 255, 255, 255);
 const RAS_pixel kYellow = RAS_RGBA(255, 210, 40, 255);
 const RAS_pixel kCyan = RAS_RGBA(40, 200, 255, 255);
 const RAS_pixel kHsvShift = RAS_RGBA(200, 160, 160, 255);  // hue on, more saturation and value
-
-void fill(RAS_IBitmap* bm, int x0, int y0, int w, int h, RAS_pixel c)
-{
-  for (int y = y0; y < y0 + h; ++y)
-    for (int x = x0; x < x0 + w; ++x) bm->getBits()[y * bm->getRowSpan() + x] = c;
-}
 
 // A 24 x 24 image with a colour gradient and an alpha ramp, written and loaded back.
 std::unique_ptr<RAS_IBitmap> loadedImage()
@@ -97,17 +93,19 @@ void drawShapes(RAS_IBitmap* sheet)
   }
 }
 
-// Copies the image into the sheet, mixing by its alpha, pixel by pixel.
-void placeImage(RAS_IBitmap* sheet, RAS_IBitmap* image, int x0, int y0)
+// The loaded image blitted, scaled, mirrored and rotated, and rectangle fills.
+void drawImages(RAS_IBitmap* sheet, RAS_IBitmap* image)
 {
-  for (int y = 0; y < image->getHeight(); ++y)
-    for (int x = 0; x < image->getWidth(); ++x) {
-      const RAS_pixel s = image->getBits()[y * image->getRowSpan() + x];
-      RAS_pixel& d = sheet->getBits()[(y0 + y) * sheet->getRowSpan() + x0 + x];
-      const int a = RAS_GETA(s);
-      auto mix = [a](int dc, int sc) { return dc + (sc - dc) * a / 255; };
-      d = RAS_RGBA(mix(RAS_GETR(d), RAS_GETR(s)), mix(RAS_GETG(d), RAS_GETG(s)), mix(RAS_GETB(d), RAS_GETB(s)), 255);
-    }
+  RAS_Blit(sheet, image, 40, 160, nullptr, 1.0f, 0x10000);
+  RAS_Blit(sheet, image, 70, 160, 0, 0, 24, 24, 0.5f, 0);
+  RAS_ScaledBlit(sheet, image, 100, 160, 48, 48, 0, 0, 24, 24, 1.0f, 0x10100);
+  RAS_ScaledBlit(sheet, image, 178, 160, -24, 24, 0, 0, 24, 24, 1.0f, 0x10000);  // mirrored: 154..177
+  RAS_ScaledBlit(sheet, image, 154, 190, 12, 12, 0, 0, 24, 24, 1.0f, 0x10100);    // halved
+  RAS_RotatedBlit(sheet, image, 184, 186, 36, 36, 0, 0, 24, 24, kPi / 6, false, 1.0f, 0x10100, 0, 0);
+  RAS_FillRect(sheet, 230, 160, 20, 20, kYellow, 1.0f, 0);
+  RAS_FillRect(sheet, 240, 170, 20, 20, kCyan, 0.5f, 0);
+  RAS_FillRect(sheet, 250, 180, 20, 20, RAS_RGBA(255, 255, 255, 96), 1.0f, 0x10000);
+  RAS_FillRect(sheet, 260, 150, 20, 20, RAS_RGBA(80, 0, 0, 255), 1.0f, 1);
 }
 
 }  // namespace
@@ -115,16 +113,17 @@ void placeImage(RAS_IBitmap* sheet, RAS_IBitmap* image, int x0, int y0)
 TEST(RasterSheet, EveryPrimitiveRendersIntoOneWrittenImage)
 {
   RAS_MemBitmap sheet(320, 240, 4);
-  fill(&sheet, 0, 0, 320, 240, kBackground);
+  RAS_Clear(&sheet, kBackground);
   drawShapes(&sheet);
   std::unique_ptr<RAS_IBitmap> image = loadedImage();
   ASSERT_TRUE(image);
-  placeImage(&sheet, image.get(), 40, 160);
+  drawImages(&sheet, image.get());
 
-  // spot checks: a full-weight run, the untouched background, the image's corner
+  // spot checks: a full-weight run, the untouched background, the image's corner, a fill
   EXPECT_EQ(kWhite, sheet.getBits()[8 * sheet.getRowSpan() + 30]);
   EXPECT_EQ(kBackground, sheet.getBits()[4 * sheet.getRowSpan() + 4]);
   EXPECT_EQ(RAS_RGBA(255, 0, 0, 255), sheet.getBits()[160 * sheet.getRowSpan() + 40]);
+  EXPECT_EQ(kYellow, sheet.getBits()[165 * sheet.getRowSpan() + 235]);
 
   const std::string path = std::string(KELVO_BINARY_DIR) + "/raster_sheet.png";
   ASSERT_TRUE(RAS_WritePNG(path.c_str(), &sheet));
