@@ -36,7 +36,7 @@ void PaintAll(IGraphics* ed)
 
 std::unique_ptr<RAS_IBitmap> LoadImage(const char* name)
 {
-  std::string path = kelvotest::BundlePath() + "/Contents/Resources/img/" + name;
+  std::string path = kelvotest::BundlePath() + "/Contents/Resources/" + name;
   return std::unique_ptr<RAS_IBitmap>(RAS_LoadPNG(path.c_str(), nullptr));
 }
 
