@@ -48,16 +48,16 @@ int ClipEdge(double v, int limit)
 
 // Destination and source rectangles with a negative destination size turned into a
 // positive one that walks the source backwards (a mirror).
-struct Walk
+struct Mirror
 {
   double sx, sy, sw, sh;
   int64_t dx, dy, w, h;
 };
 
-Walk MirrorNegativeSizes(int dstx, int dsty, int dstw, int dsth, double srcx, double srcy, double srcw,
+Mirror MirrorNegativeSizes(int dstx, int dsty, int dstw, int dsth, double srcx, double srcy, double srcw,
                               double srch)
 {
-  Walk k = {srcx, srcy, srcw, srch, dstx, dsty, dstw, dsth};
+  Mirror k = {srcx, srcy, srcw, srch, dstx, dsty, dstw, dsth};
   if (k.w < 0) {
     k.w = -k.w;
     k.dx -= k.w;
@@ -90,9 +90,9 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
     }
   }
 
-  const Walk walk = MirrorNegativeSizes(dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch);
-  double sx = walk.sx, sy = walk.sy, sw = walk.sw, sh = walk.sh;
-  int64_t dx = walk.dx, dy = walk.dy, w = walk.w, h = walk.h;
+  const Mirror m = MirrorNegativeSizes(dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch);
+  double sx = m.sx, sy = m.sy, sw = m.sw, sh = m.sh;
+  int64_t dx = m.dx, dy = m.dy, w = m.w, h = m.h;
   const double xstep = sw / static_cast<double>(w);
   const double ystep = sh / static_cast<double>(h);
 
@@ -192,9 +192,9 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   }
   if (l >= r || t >= b) return;
 
-  const Walk walk = MirrorNegativeSizes(dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch);
-  double sx = walk.sx, sy = walk.sy, sw = walk.sw, sh = walk.sh;
-  int64_t dx = walk.dx, dy = walk.dy, w = walk.w, h = walk.h;
+  const Mirror m = MirrorNegativeSizes(dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch);
+  double sx = m.sx, sy = m.sy, sw = m.sw, sh = m.sh;
+  int64_t dx = m.dx, dy = m.dy, w = m.w, h = m.h;
   const double xs = sw / static_cast<double>(w);
   const double ys = sh / static_cast<double>(h);
   const double c = std::cos(static_cast<double>(angle));
