@@ -144,38 +144,6 @@ TEST(KelvoProcess, StereoAndMonoBlocksFollowTheChainOrderBitForBit)
   }
 }
 
-TEST(KelvoProcess, FirstBlockFadesInAndAGainChangeRampsOverTheNextBlock)
-{
-  auto plug = NewKelvo();
-  const int n = 512;
-  Block first(n, 0.25, -0.25);
-  first.Run(plug.get());
-  // both gain ramps (and the filter section's low-pass) start from silence
-  EXPECT_LT(std::fabs(first.out[0][0]), 1e-6);
-  for (int i = 1; i < n; ++i) {
-    ASSERT_GE(first.out[0][i], first.out[0][i - 1]) << i;
-    ASSERT_EQ(first.out[1][i], -first.out[0][i]) << i;
-  }
-  EXPECT_LT(first.out[0][n / 4], 0.25 * 0.1);
-  EXPECT_NEAR(first.out[0][n - 1], 0.25, 0.25 * 0.01);
-  Block settled(n, 0.25, -0.25);
-  settled.Run(plug.get());
-  EXPECT_NEAR(settled.out[0][0], 0.25, 1e-6);
-
-  SetParam(plug.get(), kInputGain, 6.0);
-  const double target = DBToGain(6.0);
-  Block ramp(n, 0.25, -0.25);
-  ramp.Run(plug.get());
-  for (int i = 0; i < n; ++i) {
-    ASSERT_NEAR(ramp.out[0][i], 0.25 * (1.0 + (target - 1.0) * (i + 1.0) / n), 1e-6) << i;
-  }
-  EXPECT_NEAR(ramp.out[0][n - 1], 0.25 * target, 1e-9);
-  Block after(n, 0.25, -0.25);
-  after.Run(plug.get());
-  EXPECT_NEAR(after.out[0][0], 0.25 * target, 1e-6);
-  EXPECT_NEAR(after.out[1][n - 1], -0.25 * target, 1e-6);
-}
-
 TEST(KelvoProcess, SilenceCarriesOnlyTheTinyOffsetsAndNeverDenormals)
 {
   auto plug = NewKelvo();
