@@ -7,7 +7,6 @@
 #include "IGraphicsRaster.h"
 #include "raster.h"
 #include "raster_png.h"
-#include "raster_png_write.h"
 
 #include <gtest/gtest.h>
 
@@ -220,14 +219,6 @@ TEST(KelvoEditor, MeterValuesShowTheirFramesOfFiftyNine)
     PaintAll(ed);
     EXPECT_EQ(ShownFrame(ed, vu.get(), 59, 664, 24), tc.frame) << tc.value;
   }
-  // the whole editor in a lively state, for a look at the artwork in place
-  ASSERT_TRUE(plug->RestorePreset("Mix Exiter 1"));
-  SetParam(plug.get(), kMidQ, 1);
-  ed->SetControlFromPlug(kClipLed, 1.0);
-  ed->SetControlFromPlug(kMeter, 0.6);
-  PaintAll(ed);
-  std::string file = std::string(KELVO_BINARY_DIR) + "/tests/product/kelvo-editor.png";
-  EXPECT_TRUE(RAS_WritePNG(file.c_str(), ed->GetDrawBitmap()));
 }
 
 TEST(KelvoEditor, CreditsOverlayShowsOnItsTargetAndHidesOnAnyClick)
