@@ -11,6 +11,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <string>
@@ -87,13 +88,11 @@ OSStatus SetParam(AudioUnit unit, AudioUnitParameterID id, Float32 v)
 struct Sine
 {
   Float64 rate = 44100.0;
-  int calls = 0;
 
   static OSStatus Render(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
                          AudioBufferList* io)
   {
     Sine* s = static_cast<Sine*>(refCon);
-    ++s->calls;
     for (UInt32 c = 0; c < io->mNumberBuffers; ++c) {
       float* d = static_cast<float*>(io->mBuffers[c].mData);
       for (UInt32 i = 0; d && i < nFrames; ++i) {
@@ -180,8 +179,7 @@ TEST(KelvoComponent, LifecycleOpenFormatsInitialiseRenderResetUninitialiseCloseR
       ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, channels, rate), noErr);
       UInt32 maxFrames = 1024;
       ASSERT_EQ(SetGlobal(unit, kAudioUnitProperty_MaximumFramesPerSlice, &maxFrames, sizeof maxFrames), noErr);
-      Sine sine;
-      sine.rate = rate;
+      Sine sine{ rate };
       AURenderCallbackStruct cb = { &Sine::Render, &sine };
       ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
                                      sizeof cb),
@@ -193,9 +191,7 @@ TEST(KelvoComponent, LifecycleOpenFormatsInitialiseRenderResetUninitialiseCloseR
         Output out(channels, frames);
         ASSERT_EQ(out.Render(unit, &t), noErr) << frames;
         for (UInt32 c = 0; c < channels; ++c) {
-          for (float v : out.data[c]) {
-            ASSERT_TRUE(std::isfinite(v));
-          }
+          ASSERT_TRUE(std::all_of(out.data[c].begin(), out.data[c].end(), [](float v) { return std::isfinite(v); }));
         }
       }
       // one block more than the maximum is refused
