@@ -62,14 +62,10 @@ std::string Text(CFStringRef s)
 
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, Float64 rate)
 {
-  AudioStreamBasicDescription f{};
-  f.mSampleRate = rate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = f.mBytesPerFrame = 4;
-  f.mFramesPerPacket = 1;
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
+  AudioStreamBasicDescription f = {
+    rate, kAudioFormatLinearPCM, kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved, 4, 1, 4,
+    channels, 32, 0
+  };
   return AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &f, sizeof f);
 }
 
