@@ -11,6 +11,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <string>
@@ -38,6 +39,18 @@ AudioUnit OpenKelvo()
   return unit;
 }
 
+OSStatus SetGlobal(AudioUnit unit, AudioUnitPropertyID id, const void* data, UInt32 size)
+{
+  return AudioUnitSetProperty(unit, id, kAudioUnitScope_Global, 0, data, size);
+}
+
+template <typename T>
+OSStatus GetGlobal(AudioUnit unit, AudioUnitPropertyID id, T* data, AudioUnitElement element = 0)
+{
+  UInt32 size = sizeof *data;
+  return AudioUnitGetProperty(unit, id, kAudioUnitScope_Global, element, data, &size);
+}
+
 std::string Text(CFStringRef s)
 {
   char buf[512] = "";
@@ -49,22 +62,17 @@ std::string Text(CFStringRef s)
 
 OSStatus SetFormat(AudioUnit unit, AudioUnitScope scope, UInt32 channels, Float64 rate)
 {
-  AudioStreamBasicDescription f{};
-  f.mSampleRate = rate;
-  f.mFormatID = kAudioFormatLinearPCM;
-  f.mFormatFlags = kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved;
-  f.mBytesPerPacket = f.mBytesPerFrame = 4;
-  f.mFramesPerPacket = 1;
-  f.mChannelsPerFrame = channels;
-  f.mBitsPerChannel = 32;
+  AudioStreamBasicDescription f = {
+    rate, kAudioFormatLinearPCM, kAudioFormatFlagsNativeFloatPacked | kAudioFormatFlagIsNonInterleaved, 4, 1, 4,
+    channels, 32, 0
+  };
   return AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, scope, 0, &f, sizeof f);
 }
 
 Float32 GetParam(AudioUnit unit, AudioUnitParameterID id)
 {
   Float32 v = -12345.f;
-  EXPECT_EQ(AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v), noErr);
-  return v;
+  return AudioUnitGetParameter(unit, id, kAudioUnitScope_Global, 0, &v) == noErr ? v : -12345.f;
 }
 
 OSStatus SetParam(AudioUnit unit, AudioUnitParameterID id, Float32 v)
@@ -76,13 +84,11 @@ OSStatus SetParam(AudioUnit unit, AudioUnitParameterID id, Float32 v)
 struct Sine
 {
   Float64 rate = 44100.0;
-  int calls = 0;
 
   static OSStatus Render(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
                          AudioBufferList* io)
   {
     Sine* s = static_cast<Sine*>(refCon);
-    ++s->calls;
     for (UInt32 c = 0; c < io->mNumberBuffers; ++c) {
       float* d = static_cast<float*>(io->mBuffers[c].mData);
       for (UInt32 i = 0; d && i < nFrames; ++i) {
@@ -101,12 +107,20 @@ struct Output
   {
     list.mNumberBuffers = channels;
     for (UInt32 c = 0; c < channels; ++c) {
-      list.mBuffers[c].mNumberChannels = 1;
-      list.mBuffers[c].mDataByteSize = frames * sizeof(float);
-      list.mBuffers[c].mData = frames ? data[c].data() : nullptr;
+      list.mBuffers[c] = { 1, static_cast<UInt32>(frames * sizeof(float)), frames ? data[c].data() : nullptr };
     }
   }
-  AudioBufferList* Get() { return reinterpret_cast<AudioBufferList*>(&list); }
+
+  // Renders this buffer's frames at the sample time, which then moves on.
+  OSStatus Render(AudioUnit unit, Float64* sampleTime)
+  {
+    AudioTimeStamp ts{};
+    ts.mSampleTime = *sampleTime;
+    ts.mFlags = kAudioTimeStampSampleTimeValid;
+    UInt32 frames = static_cast<UInt32>(data[0].size());
+    *sampleTime += frames;
+    return AudioUnitRender(unit, nullptr, &ts, 0, frames, reinterpret_cast<AudioBufferList*>(&list));
+  }
 
   struct
   {
@@ -115,14 +129,6 @@ struct Output
   } list{};
   std::vector<std::vector<float>> data;
 };
-
-OSStatus Render(AudioUnit unit, Output* out, Float64 sampleTime, UInt32 frames)
-{
-  AudioTimeStamp ts{};
-  ts.mSampleTime = sampleTime;
-  ts.mFlags = kAudioTimeStampSampleTimeValid;
-  return AudioUnitRender(unit, nullptr, &ts, 0, frames, out->Get());
-}
 
 double Peak(const std::vector<float>& v, size_t from)
 {
@@ -152,9 +158,9 @@ TEST(KelvoComponent, BundleRegistersTheEffectAndExportsOnlyItsEntries)
   EXPECT_NE(dlsym(handle, "Kelvo_Entry"), nullptr);
   EXPECT_NE(dlsym(handle, "Kelvo_ViewEntry"), nullptr);
   // the factory, the class and the libraries inside stay hidden
-  EXPECT_EQ(dlsym(handle, "_Z8MakePlugv"), nullptr);
-  EXPECT_EQ(dlsym(handle, "_ZN5Kelvo22ProcessDoubleReplacingEPPdS1_i"), nullptr);
-  EXPECT_EQ(dlsym(handle, "_ZN5ZurAR5resetEd"), nullptr);
+  for (const char* hidden : { "_Z8MakePlugv", "_ZN5Kelvo22ProcessDoubleReplacingEPPdS1_i", "_ZN5ZurAR5resetEd" }) {
+    EXPECT_EQ(dlsym(handle, hidden), nullptr) << hidden;
+  }
   dlclose(handle);
 }
 
@@ -168,11 +174,8 @@ TEST(KelvoComponent, LifecycleOpenFormatsInitialiseRenderResetUninitialiseCloseR
       ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Input, channels, rate), noErr);
       ASSERT_EQ(SetFormat(unit, kAudioUnitScope_Output, channels, rate), noErr);
       UInt32 maxFrames = 1024;
-      ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                     &maxFrames, sizeof maxFrames),
-                noErr);
-      Sine sine;
-      sine.rate = rate;
+      ASSERT_EQ(SetGlobal(unit, kAudioUnitProperty_MaximumFramesPerSlice, &maxFrames, sizeof maxFrames), noErr);
+      Sine sine{ rate };
       AURenderCallbackStruct cb = { &Sine::Render, &sine };
       ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb,
                                      sizeof cb),
@@ -182,48 +185,36 @@ TEST(KelvoComponent, LifecycleOpenFormatsInitialiseRenderResetUninitialiseCloseR
       Float64 t = 0;
       for (UInt32 frames : { 1u, 64u, 333u, 1024u, 512u, 1024u, 1024u, 1024u }) {
         Output out(channels, frames);
-        ASSERT_EQ(Render(unit, &out, t, frames), noErr) << frames;
-        t += frames;
+        ASSERT_EQ(out.Render(unit, &t), noErr) << frames;
         for (UInt32 c = 0; c < channels; ++c) {
-          for (float v : out.data[c]) {
-            ASSERT_TRUE(std::isfinite(v));
-          }
+          ASSERT_TRUE(std::all_of(out.data[c].begin(), out.data[c].end(), [](float v) { return std::isfinite(v); }));
         }
       }
       // one block more than the maximum is refused
       Output tooMany(channels, maxFrames + 1);
-      EXPECT_EQ(Render(unit, &tooMany, t, maxFrames + 1), kAudioUnitErr_InvalidPropertyValue);
+      EXPECT_EQ(tooMany.Render(unit, &t), kAudioUnitErr_InvalidPropertyValue);
 
       // settled: the flat default chain passes the sine at unity gain
       Output settled(channels, 1024);
-      ASSERT_EQ(Render(unit, &settled, t, 1024), noErr);
-      t += 1024;
-      EXPECT_NEAR(Peak(settled.data[0], 0), 0.5, 0.01);
-      if (channels == 2) {
-        EXPECT_NEAR(Peak(settled.data[1], 0), 0.5, 0.01);
+      ASSERT_EQ(settled.Render(unit, &t), noErr);
+      for (UInt32 c = 0; c < channels; ++c) {
+        EXPECT_NEAR(Peak(settled.data[c], 0), 0.5, 0.01) << c;
       }
-
       // a reset clears the filters, not the gains: the next block is not faded in again
       ASSERT_EQ(AudioUnitReset(unit, kAudioUnitScope_Global, 0), noErr);
       Output afterReset(channels, 512);
-      ASSERT_EQ(Render(unit, &afterReset, t, 512), noErr);
+      ASSERT_EQ(afterReset.Render(unit, &t), noErr);
       EXPECT_GT(Peak(afterReset.data[0], 256), 0.45);
 
       // a parameter change through the host reaches the processing
       ASSERT_EQ(SetParam(unit, kOutputGain, -12.f), noErr);
-      t += 512;
-      for (int i = 0; i < 2; ++i) {
-        Output quieter(channels, 1024);
-        ASSERT_EQ(Render(unit, &quieter, t, 1024), noErr);
-        t += 1024;
-        if (i == 1) {
-          EXPECT_NEAR(Peak(quieter.data[0], 0), 0.5 * std::pow(10.0, -12.0 / 20.0), 0.01);
-        }
-      }
+      Output ramp(channels, 1024), quieter(channels, 1024);
+      ASSERT_EQ(ramp.Render(unit, &t), noErr);
+      ASSERT_EQ(quieter.Render(unit, &t), noErr);
+      EXPECT_NEAR(Peak(quieter.data[0], 0), 0.5 * std::pow(10.0, -12.0 / 20.0), 0.01);
 
       ASSERT_EQ(AudioUnitUninitialize(unit), noErr);
       ASSERT_EQ(CloseComponent(unit), noErr);
-
       // reopened: a new instance with the defaults
       unit = OpenKelvo();
       ASSERT_NE(unit, nullptr);
@@ -246,29 +237,20 @@ TEST(KelvoComponent, HostSeesFifteenParametersSixPresetsAndRestoresSavedState)
   EXPECT_EQ(size, kNumParams * sizeof(AudioUnitParameterID));
 
   AudioUnitParameterInfo info;
-  size = sizeof info;
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, kMidFreq, &info,
-                                 &size),
-            noErr);
+  ASSERT_EQ(GetGlobal(unit, kAudioUnitProperty_ParameterInfo, &info, kMidFreq), noErr);
   EXPECT_STREQ(info.name, "Mid Freq");
   EXPECT_EQ(info.minValue, 150.f);
   EXPECT_EQ(info.maxValue, 4000.f);
   EXPECT_EQ(info.defaultValue, 832.f);
-  if (info.cfNameString) {
-    CFRelease(info.cfNameString);
+  for (CFStringRef s : { info.cfNameString, info.unitName }) {
+    if (s) {
+      CFRelease(s);
+    }
   }
-  if (info.unitName) {
-    CFRelease(info.unitName);
-  }
-  size = sizeof info;
-  EXPECT_NE(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, kNumParams, &info,
-                                 &size),
-            noErr);
+  EXPECT_NE(GetGlobal(unit, kAudioUnitProperty_ParameterInfo, &info, kNumParams), noErr);
 
   CFArrayRef presets = nullptr;
-  size = sizeof presets;
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets, &size),
-            noErr);
+  ASSERT_EQ(GetGlobal(unit, kAudioUnitProperty_FactoryPresets, &presets), noErr);
   ASSERT_EQ(CFArrayGetCount(presets), 6);
   const char* names[] = { "Init", "Mix Exiter 1", "Final mix 2", "Drums - Kick", "-", "-" };
   for (CFIndex i = 0; i < 6; ++i) {
@@ -279,17 +261,14 @@ TEST(KelvoComponent, HostSeesFifteenParametersSixPresetsAndRestoresSavedState)
   CFRelease(presets);
 
   AUPreset finalMix = { 2, nullptr };
-  ASSERT_EQ(AudioUnitSetProperty(unit, kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, &finalMix,
-                                 sizeof finalMix),
-            noErr);
+  ASSERT_EQ(SetGlobal(unit, kAudioUnitProperty_PresentPreset, &finalMix, sizeof finalMix), noErr);
   EXPECT_EQ(GetParam(unit, kMidFreq), 832.f);
   EXPECT_EQ(GetParam(unit, kOutputGain), -4.f);
   EXPECT_EQ(GetParam(unit, kInputGain), 4.f);
 
   // saved state: the identity and fifteen doubles
   CFPropertyListRef plist = nullptr;
-  size = sizeof plist;
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist, &size), noErr);
+  ASSERT_EQ(GetGlobal(unit, kAudioUnitProperty_ClassInfo, &plist), noErr);
   ASSERT_EQ(CFGetTypeID(plist), CFDictionaryGetTypeID());
   CFDictionaryRef dict = static_cast<CFDictionaryRef>(plist);
   CFTypeRef data = CFDictionaryGetValue(dict, CFSTR("data"));
@@ -305,8 +284,7 @@ TEST(KelvoComponent, HostSeesFifteenParametersSixPresetsAndRestoresSavedState)
   // into another instance
   AudioUnit other = OpenKelvo();
   ASSERT_NE(other, nullptr);
-  ASSERT_EQ(AudioUnitSetProperty(other, kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &plist, sizeof plist),
-            noErr);
+  ASSERT_EQ(SetGlobal(other, kAudioUnitProperty_ClassInfo, &plist, sizeof plist), noErr);
   EXPECT_EQ(GetParam(other, kOutputGain), -4.f);
   EXPECT_EQ(GetParam(other, kLSOnOff), 1.f);
   EXPECT_EQ(GetParam(other, kLowFreq), 1.f);
@@ -321,9 +299,7 @@ TEST(KelvoComponent, CocoaViewFactoryOpensTheEditorForTheUnit)
   AudioUnit unit = OpenKelvo();
   ASSERT_NE(unit, nullptr);
   AudioUnitCocoaViewInfo viewInfo{};
-  UInt32 size = sizeof viewInfo;
-  ASSERT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &viewInfo, &size),
-            noErr);
+  ASSERT_EQ(GetGlobal(unit, kAudioUnitProperty_CocoaUI, &viewInfo), noErr);
   EXPECT_EQ(Text(viewInfo.mCocoaAUViewClass[0]), "Kelvo_View");
   Class cls = NSClassFromString(viewInfo.mCocoaAUViewClass[0]);
   ASSERT_NE(cls, nullptr);
@@ -356,14 +332,8 @@ TEST(KelvoComponent, InstancesOpenedFromSeveralThreadsAtOnceAreEachComplete)
           continue;
         }
         CFArrayRef presets = nullptr;
-        UInt32 size = sizeof presets;
-        Float32 midFreq = 0.f;
-        if (AudioUnitGetProperty(unit, kAudioUnitProperty_FactoryPresets, kAudioUnitScope_Global, 0, &presets,
-                                 &size) == noErr &&
-            AudioUnitGetParameter(unit, kMidFreq, kAudioUnitScope_Global, 0, &midFreq) == noErr) {
-          if (CFArrayGetCount(presets) == 6 && midFreq == 832.f) {
-            ++complete;
-          }
+        if (GetGlobal(unit, kAudioUnitProperty_FactoryPresets, &presets) == noErr) {
+          complete += CFArrayGetCount(presets) == 6 && GetParam(unit, kMidFreq) == 832.f;
           CFRelease(presets);
         }
         CloseComponent(unit);

@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
+#include <string>
+#include <vector>
 
 using kelvotest::NewKelvo;
 using kelvotest::SetParam;
@@ -23,6 +24,15 @@ std::string Display(Kelvo* plug, int idx, double value)
   char text[IParam::kTextBytes];
   plug->GetParam(idx)->GetDisplayForHost(value, false, text);
   return text;
+}
+
+// What one channel's filter section and exciter hold, in parameter order.
+std::vector<double> ChannelSettings(const Kelvo& plug, int ch)
+{
+  const ZurAR& eq = plug.EQ(ch);
+  return { double(eq.lowFreqIdx()), eq.lowBoost(),     eq.lowAtten(),    eq.midGain(),
+           eq.midFreq(),            eq.hiGain(),       double(eq.hiFreqIdx()), eq.highPassFreq(),
+           eq.lowPassFreq(),        plug.Exciter(ch).drive(), double(plug.Exciter(ch).woowOn()) };
 }
 
 }  // namespace
@@ -85,59 +95,31 @@ TEST(KelvoParams, TableGivesNamesRangesStepsLabelsAndDefaults)
   EXPECT_EQ(plug->GetUniqueID(), 0x4B766C6F);  // 'Kvlo'
   EXPECT_EQ(plug->GetMfrID(), 0x42726E74);     // 'Brnt'
   EXPECT_EQ(plug->GetLatency(), 0);
-  EXPECT_TRUE(plug->LegalIO(1, 1));
-  EXPECT_TRUE(plug->LegalIO(2, 2));
+  EXPECT_TRUE(plug->LegalIO(1, 1) && plug->LegalIO(2, 2));
   EXPECT_FALSE(plug->LegalIO(1, 2));
   EXPECT_FALSE(plug->IsInst());
   EXPECT_FALSE(plug->DoesStateChunks());
 }
 
-TEST(KelvoParams, InitialisedDefaultsGiveAFlatChainWithTheExciterOff)
+TEST(KelvoParams, DefaultsGiveAFlatChainAndEachChangeReachesBothChannelsWithItsDerivedValue)
 {
   auto plug = NewKelvo();
   for (int ch = 0; ch < 2; ++ch) {
-    const ZurAR& eq = plug->EQ(ch);
-    EXPECT_EQ(eq.lowFreqIdx(), 1);
-    EXPECT_EQ(eq.lowBoost(), 0.0);
-    EXPECT_EQ(eq.lowAtten(), 0.0);
-    EXPECT_EQ(eq.midGain(), 0.0);
-    EXPECT_EQ(eq.midFreq(), 832.0);
-    EXPECT_EQ(eq.hiGain(), 0.0);
-    EXPECT_EQ(eq.hiFreqIdx(), 2);
-    EXPECT_EQ(eq.highPassFreq(), 0.0);
-    EXPECT_EQ(eq.lowPassFreq(), 22000.0);
-    EXPECT_EQ(plug->Exciter(ch).drive(), 4.5);
-    EXPECT_EQ(plug->Exciter(ch).woowOn(), 0);
+    EXPECT_EQ(ChannelSettings(*plug, ch), (std::vector<double>{ 1, 0, 0, 0, 832, 0, 2, 0, 22000, 4.5, 0 })) << ch;
   }
   EXPECT_EQ(plug->ExciterOn(), 0);
   EXPECT_EQ(plug->InGainTarget(), 1.0);
   EXPECT_EQ(plug->OutGainTarget(), 1.0);
-}
 
-TEST(KelvoParams, EachChangeReachesBothChannelsWithItsDerivedValue)
-{
-  auto plug = NewKelvo();
-  SetParam(plug.get(), kBoostLow, 5.0);
-  SetParam(plug.get(), kAttenLow, 2.5);
-  SetParam(plug.get(), kLowFreq, 3);
-  SetParam(plug.get(), kMidGain, -4.0);
-  SetParam(plug.get(), kMidFreq, 2000.0);
-  SetParam(plug.get(), kHiGain, 12.0);
-  SetParam(plug.get(), kHiFreq, 0);
-  SetParam(plug.get(), kHighPass, 120.0);
-  SetParam(plug.get(), kLSDrive, 13.0);
+  const std::pair<int, double> changes[] = { { kBoostLow, 5.0 }, { kAttenLow, 2.5 }, { kLowFreq, 3 },
+                                             { kMidGain, -4.0 }, { kMidFreq, 2000.0 }, { kHiGain, 12.0 },
+                                             { kHiFreq, 0 },     { kHighPass, 120.0 }, { kLSDrive, 13.0 } };
+  for (auto c : changes) {
+    SetParam(plug.get(), c.first, c.second);
+  }
+  const std::vector<double> expected = { 3, 1.6 * 5.0, -2.2 * 2.5, -4.0, 2000, 0.8333 * 12.0, 0, 120, 22000, 13.0, 0 };
   for (int ch = 0; ch < 2; ++ch) {
-    SCOPED_TRACE(ch);
-    const ZurAR& eq = plug->EQ(ch);
-    EXPECT_EQ(eq.lowBoost(), 1.6 * 5.0);
-    EXPECT_EQ(eq.lowAtten(), -2.2 * 2.5);
-    EXPECT_EQ(eq.lowFreqIdx(), 3);
-    EXPECT_EQ(eq.midGain(), -4.0);
-    EXPECT_EQ(eq.midFreq(), 2000.0);
-    EXPECT_EQ(eq.hiGain(), 0.8333 * 12.0);
-    EXPECT_EQ(eq.hiFreqIdx(), 0);
-    EXPECT_EQ(eq.highPassFreq(), 120.0);
-    EXPECT_EQ(plug->Exciter(ch).drive(), 13.0);
+    EXPECT_EQ(ChannelSettings(*plug, ch), expected) << ch;
   }
 
   // "Low Pass" is in kHz: its maximum is exactly 22000 Hz, the filter's off position
@@ -174,10 +156,10 @@ TEST(KelvoParams, ExciterSwitchesTouchOnlyWhatTheyOwn)
   plug->GetParam(kLSDrive)->Set(17.0);
   // Woow re-applies the drive as well
   SetParam(plug.get(), kLSWoow, 1);
-  EXPECT_EQ(plug->Exciter(0).woowOn(), 1);
-  EXPECT_EQ(plug->Exciter(1).woowOn(), 1);
-  EXPECT_EQ(plug->Exciter(0).drive(), 17.0);
-  EXPECT_EQ(plug->Exciter(1).drive(), 17.0);
+  for (int ch = 0; ch < 2; ++ch) {
+    EXPECT_EQ(plug->Exciter(ch).woowOn(), 1);
+    EXPECT_EQ(plug->Exciter(ch).drive(), 17.0);
+  }
   EXPECT_EQ(plug->ExciterOn(), 0);
 
   // on/off changes only the switch the chain reads, never the exciters' settings

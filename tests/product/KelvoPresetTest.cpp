@@ -37,8 +37,6 @@ TEST(KelvoPresets, SixSlotsInOrderEachRestoringItsValues)
 
   ASSERT_TRUE(plug->RestorePreset("Final mix 2"));
   EXPECT_EQ(plug->GetCurrentPresetIdx(), 2);
-  EXPECT_EQ(plug->GetParam(kMidFreq)->Value(), 832.0);
-  EXPECT_EQ(plug->GetParam(kOutputGain)->Value(), -4.0);
   ExpectValues(plug.get(), kFinalMix2);
   // restoring tells the plug-in about every parameter
   EXPECT_EQ(plug->ExciterOn(), 1);

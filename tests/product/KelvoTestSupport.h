@@ -23,17 +23,15 @@ inline std::string BundlePath()
 // bundle identifier.
 inline void RegisterBundle()
 {
-  static bool done = false;
-  if (done) {
-    return;
-  }
-  done = true;
-  std::string path = BundlePath();
-  CFStringRef cfPath = CFStringCreateWithCString(nullptr, path.c_str(), kCFStringEncodingUTF8);
-  CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, cfPath, kCFURLPOSIXPathStyle, true);
-  CFBundleCreate(nullptr, url);
-  CFRelease(url);
-  CFRelease(cfPath);
+  static const bool done = [] {
+    CFStringRef cfPath = CFStringCreateWithCString(nullptr, BundlePath().c_str(), kCFStringEncodingUTF8);
+    CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, cfPath, kCFURLPOSIXPathStyle, true);
+    CFBundleCreate(nullptr, url);
+    CFRelease(url);
+    CFRelease(cfPath);
+    return true;
+  }();
+  (void)done;
 }
 
 // A new plug-in with every parameter applied, as after the host initialises the unit;
@@ -60,10 +58,8 @@ inline void SetParam(Kelvo* plug, int idx, double value)
 struct Block
 {
   explicit Block(int n, double left = 0.0, double right = 0.0)
-    : in{ std::vector<double>(n, left), std::vector<double>(n, right) },
-      out{ std::vector<double>(n, -7.0), std::vector<double>(n, -7.0) }
-  {
-  }
+    : in{ std::vector<double>(n, left), std::vector<double>(n, right) }, out{ std::vector<double>(n, -7.0),
+                                                                              std::vector<double>(n, -7.0) } {}
 
   int Frames() const { return static_cast<int>(in[0].size()); }
 
