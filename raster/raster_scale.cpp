@@ -46,6 +46,33 @@ int ClipEdge(double v, int limit)
   return c <= 0 ? 0 : static_cast<int>(c);
 }
 
+// Destination and source rectangles with a negative destination size turned into a
+// positive one that walks the source backwards (a mirror).
+struct Mirror
+{
+  double sx, sy, sw, sh;
+  int64_t dx, dy, w, h;
+};
+
+Mirror MirrorNegativeSizes(int dstx, int dsty, int dstw, int dsth, double srcx, double srcy, double srcw,
+                              double srch)
+{
+  Mirror k = {srcx, srcy, srcw, srch, dstx, dsty, dstw, dsth};
+  if (k.w < 0) {
+    k.w = -k.w;
+    k.dx -= k.w;
+    k.sx += k.sw;
+    k.sw = -k.sw;
+  }
+  if (k.h < 0) {
+    k.h = -k.h;
+    k.dy -= k.h;
+    k.sy += k.sh;
+    k.sh = -k.sh;
+  }
+  return k;
+}
+
 }  // namespace
 
 void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
@@ -63,20 +90,9 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
     }
   }
 
-  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
-  int64_t dx = dstx, dy = dsty, w = dstw, h = dsth;
-  if (w < 0) {
-    w = -w;
-    dx -= w;
-    sx += sw;
-    sw = -sw;
-  }
-  if (h < 0) {
-    h = -h;
-    dy -= h;
-    sy += sh;
-    sh = -sh;
-  }
+  const Mirror m = MirrorNegativeSizes(dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch);
+  double sx = m.sx, sy = m.sy, sw = m.sw, sh = m.sh;
+  int64_t dx = m.dx, dy = m.dy, w = m.w, h = m.h;
   const double xstep = sw / static_cast<double>(w);
   const double ystep = sh / static_cast<double>(h);
 
@@ -176,20 +192,9 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   }
   if (l >= r || t >= b) return;
 
-  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
-  int64_t dx = dstx, dy = dsty, w = dstw, h = dsth;
-  if (w < 0) {
-    w = -w;
-    dx -= w;
-    sx += sw;
-    sw = -sw;
-  }
-  if (h < 0) {
-    h = -h;
-    dy -= h;
-    sy += sh;
-    sh = -sh;
-  }
+  const Mirror m = MirrorNegativeSizes(dstx, dsty, dstw, dsth, srcx, srcy, srcw, srch);
+  double sx = m.sx, sy = m.sy, sw = m.sw, sh = m.sh;
+  int64_t dx = m.dx, dy = m.dy, w = m.w, h = m.h;
   const double xs = sw / static_cast<double>(w);
   const double ys = sh / static_cast<double>(h);
   const double c = std::cos(static_cast<double>(angle));

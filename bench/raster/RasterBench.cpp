@@ -4,6 +4,7 @@
 // each side.
 
 #include "raster.h"
+#include "raster_line.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -190,6 +191,67 @@ void PixmanTranslucentFill(benchmark::State& state)
   for (auto _ : state) pixman_image_fill_rectangles(PIXMAN_OP_OVER, s.pSurface, &color, 1, &rect);
 }
 
+// A set of antialiased one-pixel lines across the surface: knob pointers and long
+// diagonals, as an editor draws them. pixman has no line primitive: each line is a quad one
+// pixel wide, two triangles composited with a solid colour.
+struct LineSet
+{
+  struct Segment
+  {
+    int x1, y1, x2, y2;
+  };
+  std::vector<Segment> segments;
+  std::vector<pixman_triangle_t> triangles;
+
+  LineSet()
+  {
+    for (int i = 0; i < 32; ++i) {  // pointers of eight knobs, four positions each
+      const double a = -2.35 + 4.7 * (i % 4) / 3.0;
+      const int cx = 50 + (i / 4) * 100, cy = 126;
+      segments.push_back({cx, cy, cx + static_cast<int>(28 * std::sin(a)), cy - static_cast<int>(28 * std::cos(a))});
+    }
+    for (int i = 0; i < 32; ++i)  // long diagonals and near-horizontals
+      segments.push_back({i * 25, 0, kWidth - 1 - i * 25, kHeight - 1});
+    for (const Segment& g : segments) {
+      const double dx = g.x2 - g.x1, dy = g.y2 - g.y1, len = std::sqrt(dx * dx + dy * dy);
+      const double nx = -dy / len * 0.5, ny = dx / len * 0.5;
+      auto point = [](double x, double y) {
+        return pixman_point_fixed_t{pixman_double_to_fixed(x + 0.5), pixman_double_to_fixed(y + 0.5)};
+      };
+      const pixman_point_fixed_t a = point(g.x1 + nx, g.y1 + ny), b = point(g.x2 + nx, g.y2 + ny);
+      const pixman_point_fixed_t c = point(g.x2 - nx, g.y2 - ny), d = point(g.x1 - nx, g.y1 - ny);
+      triangles.push_back({a, b, c});
+      triangles.push_back({a, c, d});
+    }
+  }
+};
+
+LineSet& TheLines()
+{
+  static LineSet lines;
+  return lines;
+}
+
+void KelvoLines(benchmark::State& state)
+{
+  Scene& s = TheScene();
+  const LineSet& set = TheLines();
+  for (auto _ : state)
+    for (const LineSet::Segment& g : set.segments)
+      RAS_Line(&s.surface, g.x1, g.y1, g.x2, g.y2, RAS_RGBA(230, 230, 230, 255), 1.0f, 0, true);
+}
+void PixmanLines(benchmark::State& state)
+{
+  Scene& s = TheScene();
+  const LineSet& set = TheLines();
+  const pixman_color_t color = {230 * 257, 230 * 257, 230 * 257, 0xFFFF};
+  pixman_image_t* solid = pixman_image_create_solid_fill(&color);
+  for (auto _ : state)
+    pixman_composite_triangles(PIXMAN_OP_OVER, solid, s.pSurface, PIXMAN_a8, 0, 0, 0, 0,
+                               static_cast<int>(set.triangles.size()), set.triangles.data());
+  pixman_image_unref(solid);
+}
+
 struct Operation
 {
   const char* name;
@@ -204,6 +266,7 @@ const Operation kOperations[] = {
     {"RotatedBlit60", KelvoRotatedBlit, PixmanRotatedBlit},
     {"Fill", KelvoFill, PixmanFill},
     {"TranslucentFill", KelvoTranslucentFill, PixmanTranslucentFill},
+    {"Lines64", KelvoLines, PixmanLines},
 };
 
 // The console report, then one line per operation: ours, pixman's, and their ratio (the
