@@ -434,12 +434,14 @@ ComponentResult IEffectAU::IEffectAUEntry(ComponentParameters* params, void* pPl
         return badComponentSelector;
       }
       plug->mActive = true;
+      plug->mLastRenderSampleTime = -1.0;
       plug->OnParamReset();
       plug->OnActivate(true);
       return noErr;
     }
     case kAudioUnitUninitializeSelect: {
       plug->mActive = false;
+      plug->mLastRenderSampleTime = -1.0;
       plug->ClearConnections();
       plug->OnActivate(false);
       return noErr;
@@ -491,6 +493,9 @@ ComponentResult IEffectAU::IEffectAUEntry(ComponentParameters* params, void* pPl
                           Arg<AudioUnitElement>(params, nArgs, 3), Arg<Float32>(params, nArgs, 4),
                           Arg<UInt32>(params, nArgs, 5));
     case kAudioUnitResetSelect:
+      // A reset starts the timeline again: the next slice pulls its input even when its
+      // time stamp equals the last one rendered.
+      plug->mLastRenderSampleTime = -1.0;
       plug->Reset();
       return noErr;
     case kAudioUnitAddPropertyListenerSelect: {

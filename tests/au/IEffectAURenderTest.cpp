@@ -98,6 +98,22 @@ TEST_F(IEffectAURender, RenderCallbackInputIsPulledOncePerTimeSlice)
   ExpectSilent(out, 0, 256);
 }
 
+TEST_F(IEffectAURender, ResetOrReinitialiseStartsTheTimelineAgainAndPullsInput)
+{
+  // Fault: after a reset a host that rendered from sample time 0 again got zeroed input.
+  Buffers out(2, 64);
+  ASSERT_EQ(Render(out, 0, 64), noErr);
+  ASSERT_EQ(AudioUnitReset(mUnit, kAudioUnitScope_Global, 0), noErr);
+  ASSERT_EQ(Render(out, 0, 64), noErr);
+  EXPECT_EQ(source.calls, 2);
+  ASSERT_EQ(AudioUnitUninitialize(mUnit), noErr);
+  ASSERT_EQ(SetRenderCallback(mUnit, source.Callback()), noErr);
+  ASSERT_EQ(AudioUnitInitialize(mUnit), noErr);
+  ASSERT_EQ(Render(out, 0, 64), noErr);
+  EXPECT_EQ(source.calls, 3);
+  ExpectProcessed(out, 0, 64, 2, mGain);
+}
+
 TEST_F(IEffectAURender, AFailingPullEndsTheRenderAndIsRetriedForTheSameSlice)
 {
   CountNotifications();
