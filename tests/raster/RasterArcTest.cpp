@@ -74,11 +74,9 @@ TEST(RAS_Circle, AntialiasedRadiusFourAndAHalfIsComputed)
   // x = 3: 3.354 (90 outside at 4, 166 inside at 3, on the diagonal once).
   TestBitmap bm(21, 21);
   RAS_Circle(&bm, 10.0f, 10.0f, 4.5f, kWhite, 1.0f, 0, true);
-  const struct
-  {
-    int x, y, g;
-  } spots[] = {{10, 5, 128}, {10, 6, 128}, {11, 5, 99}, {11, 6, 157}, {12, 5, 7}, {12, 6, 249}, {13, 6, 90},
-               {13, 7, 166}, {14, 7, 90},  {14, 8, 249}, {15, 8, 7},  {10, 10, 0}, {13, 5, 0}};
+  const struct { int x, y, g; } spots[] = {{10, 5, 128}, {10, 6, 128}, {11, 5, 99}, {11, 6, 157}, {12, 5, 7},
+                                           {12, 6, 249}, {13, 6, 90},  {13, 7, 166}, {14, 7, 90},  {14, 8, 249},
+                                           {15, 8, 7},   {10, 10, 0},  {13, 5, 0}};
   for (const auto& s : spots) EXPECT_EQ(Grey4(s.g), bm.at(s.x, s.y)) << s.x << "," << s.y;
   // the whole outline is symmetric about both axes and the diagonal
   for (int d = 0; d <= 10; ++d)
@@ -146,13 +144,8 @@ TEST(RAS_Arc, HalfTurnsDrawTheirHalfOfTheCircle)
 {
   // 0 .. pi is the right half; -pi / 2 .. pi / 2 the top half, drawn in two pieces;
   // pi / 2 .. 3 pi / 2 crosses pi: the lower half, from three o'clock's row down
-  const struct
-  {
-    const char* name;
-    float r, lo, hi;
-    bool (*inside)(int x, int y);
-    int ends[4];  // both ends of the half, drawn whether antialiased or not
-  } rows[] = {
+  // each row also names both ends of its half, drawn whether antialiased or not
+  const struct { const char* name; float r, lo, hi; bool (*inside)(int x, int y); int ends[4]; } rows[] = {
     {"right", 6.0f, 0.0f, kPi, [](int x, int) { return x >= 10; }, {10, 4, 10, 16}},
     {"top", 6.0f, -kPi / 2, kPi / 2, [](int, int y) { return y <= 10; }, {4, 10, 16, 10}},
     {"lower", 6.5f, kPi / 2, 3 * kPi / 2, [](int, int y) { return y >= 10; }, {}},

@@ -17,12 +17,7 @@ TEST(RAS_Line, PlainLinesSetExactlyTheirPixelsFromEitherEnd)
 {
   // slope 1/4: the error passes half a pixel after the second step, so the ends meet in the
   // middle; a steep odd extent takes two steps from each end
-  struct Row
-  {
-    const char* name;
-    int w, h, x1, y1, x2, y2;
-    const char* mask;
-  } rows[] = {
+  struct Row { const char* name; int w, h, x1, y1, x2, y2; const char* mask; } rows[] = {
     {"horizontal", 12, 3, 0, 1, 9, 1, "............##########.............."},
     {"diagonal", 5, 5, 4, 0, 1, 3, "....#...#...#...#........"},
     {"slope 1/4", 5, 2, 0, 0, 4, 1, "##.....###"},
@@ -43,11 +38,7 @@ TEST(RAS_Line, PlainLinesSetExactlyTheirPixelsFromEitherEnd)
 TEST(RAS_Line, StraightRunsUseWholeWordMixesForCopyAtCommonWeights)
 {
   const RAS_pixel d = 0x10203040, c = 0x50607080;
-  const struct
-  {
-    float alpha;
-    RAS_pixel expected;
-  } cases[] = {
+  const struct { float alpha; RAS_pixel expected; } cases[] = {
     {1.0f, c},
     {0.5f, 0x08101820 + 0x28303840},                // both halved, then added
     {0.25f, 0x08101820 + 0x04080c10 + 0x14181c20},  // d/2 + d/4 + c/4
@@ -106,10 +97,7 @@ TEST(RAS_Line, AntialiasedLinesShareCoverageWithTheMinorNeighbour)
   EXPECT_EQ(Greys({255, 191, 127, 64, 0, 0, 64, 128, 191, 255}), general.pixels());
 
   // other weights go through the copy class: (255 - w) * 128 / 256 and w * 128 / 256
-  struct Spot
-  {
-    int x, y, g;
-  };
+  struct Spot { int x, y, g; };
   TestBitmap half(4, 4);
   RAS_Line(&half, 3, 3, 0, 0, kWhite, 0.5f, 0, true);
   for (Spot s : {Spot{3, 3, 96}, {2, 3, 32}, {3, 2, 32}, {0, 0, 96}, {1, 0, 32}, {2, 0, 0}})
@@ -124,13 +112,7 @@ TEST(RAS_Line, AntialiasedLinesShareCoverageWithTheMinorNeighbour)
 TEST(ClipLine, EachEdgeMovesTheOutsideEndToItsCrossing)
 {
   // crossings truncate toward zero; the first end is clipped first
-  const struct
-  {
-    const char* name;
-    int in[4], w, h;
-    bool visible;
-    int out[4];
-  } rows[] = {
+  const struct { const char* name; int in[4], w, h; bool visible; int out[4]; } rows[] = {
     {"bottom", {0, 0, 4, 10}, 10, 5, true, {0, 0, 2, 4}},
     {"top", {4, -4, 0, 4}, 10, 10, true, {2, 0, 0, 4}},
     {"right", {0, 0, 10, 4}, 5, 10, true, {0, 0, 4, 2}},
