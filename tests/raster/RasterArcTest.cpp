@@ -140,7 +140,7 @@ TEST(RAS_Circle, NothingIsDrawnForEmptyInput)
   EXPECT_EQ(0, bm.countNot(5));
 }
 
-TEST(RAS_Arc, HalfTurnsDrawTheirHalfOfTheCircle)
+TEST(RAS_Arc, HalfTurnsDrawTheirHalfWholeTurnsTheCircleReversedRangesNothing)
 {
   // 0 .. pi is the right half; -pi / 2 .. pi / 2 the top half, drawn in two pieces;
   // pi / 2 .. 3 pi / 2 crosses pi: the lower half, from three o'clock's row down
@@ -160,10 +160,9 @@ TEST(RAS_Arc, HalfTurnsDrawTheirHalfOfTheCircle)
         for (int x = 0; x < 21; ++x) EXPECT_EQ(row.inside(x, y) ? circle.at(x, y) : 0u, arc.at(x, y)) << x << "," << y;
       for (int e = 0; row.ends[0] && e < 4; e += 2) EXPECT_NE(0u, arc.at(row.ends[e], row.ends[e + 1])) << e;
     }
-}
 
-TEST(RAS_Arc, FullAndShiftedTurnsRepeatAndReversedRangesDrawNothing)
-{
+  // a whole turn or more is the circle, angles a whole turn on draw the same, and a
+  // reversed range draws nothing
   TestBitmap circle(21, 21), full(21, 21), lower(21, 21), shifted(21, 21), reversed(21, 21);
   RAS_Circle(&circle, 10.0f, 10.0f, 6.5f, kWhite, 1.0f, 0, false);
   RAS_Arc(&full, 10.0f, 10.0f, 6.5f, 1.0f, 1.0f + 2 * kPi + 0.1f, kWhite, 1.0f, 0, false);

@@ -239,7 +239,7 @@ TEST(RAS_LoadPNGFromNamedResource, LooksInTheBundleResourcesThroughTheProvider)
   RAS_SetMainBundlePathProvider(nullptr);
 }
 
-TEST(RAS_LoadJPG, GreyscaleLoadsAsEqualChannelsWithFullAlpha)
+TEST(RAS_LoadJPG, GreyAndColourLoadOpaqueAndUnreadableFilesGiveNull)
 {
   // two flat 8 x 8 blocks: only their DC terms are coded, so they decode exactly
   Bytes grey(16 * 8);
@@ -264,13 +264,10 @@ TEST(RAS_LoadJPG, GreyscaleLoadsAsEqualChannelsWithFullAlpha)
   EXPECT_LT(RAS_GETR(flipped.getBits()[7 * 8]), 40);
   EXPECT_GT(RAS_GETR(flipped.getBits()[0]), 215);
   EXPECT_EQ(nullptr, RAS_LoadJPG(path.c_str(), &fixed));
-}
 
-TEST(RAS_LoadJPG, ColourLoadsOpaqueAndBrokenFilesGiveNull)
-{
+  // colour loads opaque
   Bytes rgb;
   for (int i = 0; i < 16 * 16; ++i) rgb.insert(rgb.end(), {200, 100, 50});
-  const std::string path = scratch("colour.jpg");
   ASSERT_TRUE(saveJpeg(path, 16, 16, 3, rgb));
   RAS_MemBitmap mem(0, 0, 4);
   ASSERT_EQ(&mem, RAS_LoadJPG(path.c_str(), &mem));
@@ -281,10 +278,9 @@ TEST(RAS_LoadJPG, ColourLoadsOpaqueAndBrokenFilesGiveNull)
   EXPECT_NEAR(50, RAS_GETB(p), 2);
 
   // four components (CMYK) are not converted: the rows load as zero
-  const std::string cmyk = scratch("cmyk.jpg");
-  ASSERT_TRUE(saveJpeg(cmyk, 8, 8, 4, Bytes(8 * 8 * 4, 90)));
+  ASSERT_TRUE(saveJpeg(path, 8, 8, 4, Bytes(8 * 8 * 4, 90)));
   TestBitmap four(8, 8, 0x12345678);
-  ASSERT_EQ(&four, RAS_LoadJPG(cmyk.c_str(), &four));
+  ASSERT_EQ(&four, RAS_LoadJPG(path.c_str(), &four));
   EXPECT_EQ(0, four.countNot(0));
 
   // missing, junk, and a PNG, which is no JPEG

@@ -35,7 +35,7 @@ TEST(RAS_Line, PlainLinesSetExactlyTheirPixelsFromEitherEnd)
     }
 }
 
-TEST(RAS_Line, StraightRunsUseWholeWordMixesForCopyAtCommonWeights)
+TEST(RAS_Line, StraightCopyRunsMixWholeWordsAndOtherWeightsGoThroughTheClass)
 {
   const RAS_pixel d = 0x10203040, c = 0x50607080;
   const struct { float alpha; RAS_pixel expected; } cases[] = {
@@ -50,11 +50,8 @@ TEST(RAS_Line, StraightRunsUseWholeWordMixesForCopyAtCommonWeights)
     for (int y = 0; y < 4; ++y) EXPECT_EQ(k.expected, bm.at(1, y)) << k.alpha << " row " << y;
     EXPECT_EQ(4, bm.countNot(d)) << k.alpha;  // the column only
   }
-}
 
-TEST(RAS_Line, OtherWeightsAndModesCombineThroughTheClass)
-{
-  // copy at 96/256: d + (s - d) * 96 / 256, truncated toward the source
+  // other weights and modes combine through the class; copy at 96/256: d + (s - d) * 96 / 256, truncated toward the source
   TestBitmap copy(4, 1, RAS_RGBA(0, 100, 200, 0));
   RAS_Line(&copy, 0, 0, 3, 0, RAS_RGBA(255, 0, 100, 255), 0.375f, 0, false);
   EXPECT_EQ(RAS_RGBA(96, 62, 162, 96), copy.at(2, 0));
