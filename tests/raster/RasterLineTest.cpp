@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <random>
 
 namespace {
@@ -14,44 +13,45 @@ const RAS_pixel kRed = RAS_RGBA(200, 10, 20, 255);
 
 }  // namespace
 
-TEST(RAS_Line, HorizontalLineSetsExactlyItsPixelsInEitherDirection)
+TEST(RAS_Line, PlainLinesSetExactlyTheirPixelsFromEitherEnd)
 {
-  for (bool reversed : {false, true}) {
-    TestBitmap bm(12, 3);
-    if (reversed)
-      RAS_Line(&bm, 9, 1, 0, 1, kRed, 1.0f, 0, false);
-    else
-      RAS_Line(&bm, 0, 1, 9, 1, kRed, 1.0f, 0, false);
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(kRed, bm.at(x, 1)) << x;
-    EXPECT_EQ(10, bm.countNot(0));
-  }
+  // slope 1/4: the error passes half a pixel after the second step, so the ends meet in the
+  // middle; a steep odd extent takes two steps from each end
+  struct Row { const char* name; int w, h, x1, y1, x2, y2; const char* mask; } rows[] = {
+    {"horizontal", 12, 3, 0, 1, 9, 1, "............##########.............."},
+    {"diagonal", 5, 5, 4, 0, 1, 3, "....#...#...#...#........"},
+    {"slope 1/4", 5, 2, 0, 0, 4, 1, "##.....###"},
+    {"steep", 2, 4, 0, 0, 1, 3, "#.#..#.#"},
+  };
+  for (const Row& r : rows)
+    for (bool reversed : {false, true}) {
+      SCOPED_TRACE(std::string(r.name) + (reversed ? " reversed" : ""));
+      TestBitmap bm(r.w, r.h);
+      if (reversed)
+        RAS_Line(&bm, r.x2, r.y2, r.x1, r.y1, kRed, 1.0f, 0, false);
+      else
+        RAS_Line(&bm, r.x1, r.y1, r.x2, r.y2, kRed, 1.0f, 0, false);
+      EXPECT_EQ(MaskPixels(r.mask, kRed), bm.pixels());
+    }
 }
 
-TEST(RAS_Line, StraightRunsUseWholeWordMixesForCopyAtCommonWeights)
+TEST(RAS_Line, StraightCopyRunsMixWholeWordsAndOtherWeightsGoThroughTheClass)
 {
   const RAS_pixel d = 0x10203040, c = 0x50607080;
-  struct Case
-  {
-    float alpha;
-    RAS_pixel expected;
-  } cases[] = {
+  const struct { float alpha; RAS_pixel expected; } cases[] = {
     {1.0f, c},
     {0.5f, 0x08101820 + 0x28303840},                // both halved, then added
     {0.25f, 0x08101820 + 0x04080c10 + 0x14181c20},  // d/2 + d/4 + c/4
     {0.75f, 0x28303840 + 0x14181c20 + 0x04080c10},  // c/2 + c/4 + d/4
   };
-  for (const Case& k : cases) {
+  for (const auto& k : cases) {
     TestBitmap bm(3, 4, d);
     RAS_Line(&bm, 1, 3, 1, 0, c, k.alpha, 0, true);  // vertical, antialiasing ignored
     for (int y = 0; y < 4; ++y) EXPECT_EQ(k.expected, bm.at(1, y)) << k.alpha << " row " << y;
-    EXPECT_EQ(d, bm.at(0, 2));
-    EXPECT_EQ(d, bm.at(2, 2));
+    EXPECT_EQ(4, bm.countNot(d)) << k.alpha;  // the column only
   }
-}
 
-TEST(RAS_Line, OtherWeightsAndModesCombineThroughTheClass)
-{
-  // copy at 96/256: d + (s - d) * 96 / 256, truncated toward the source
+  // other weights and modes combine through the class; copy at 96/256: d + (s - d) * 96 / 256, truncated toward the source
   TestBitmap copy(4, 1, RAS_RGBA(0, 100, 200, 0));
   RAS_Line(&copy, 0, 0, 3, 0, RAS_RGBA(255, 0, 100, 255), 0.375f, 0, false);
   EXPECT_EQ(RAS_RGBA(96, 62, 162, 96), copy.at(2, 0));
@@ -60,6 +60,14 @@ TEST(RAS_Line, OtherWeightsAndModesCombineThroughTheClass)
   TestBitmap add(1, 3, RAS_RGBA(10, 250, 0, 0));
   RAS_Line(&add, 0, 0, 0, 2, RAS_RGBA(100, 100, 3, 255), 0.5f, 0x10101, false);
   EXPECT_EQ(RAS_RGBA(60, 255, 1, 127), add.at(0, 1));
+
+  // half-weight copy: a straight run halves each byte before adding, a general line takes (d + s) / 2
+  TestBitmap half(3, 3, Grey4(0x11));
+  RAS_Line(&half, 0, 0, 2, 0, Grey4(0x21), 0.5f, 0, false);
+  RAS_Line(&half, 0, 1, 2, 2, Grey4(0x21), 0.5f, 0, false);
+  EXPECT_EQ(Grey4(0x18), half.at(1, 0));
+  EXPECT_EQ(Grey4(0x19), half.at(0, 1));
+  EXPECT_EQ(Grey4(0x19), half.at(2, 2));
 
   // unknown blend modes and zero weight draw nothing
   TestBitmap none(5, 5, 7);
@@ -70,133 +78,53 @@ TEST(RAS_Line, OtherWeightsAndModesCombineThroughTheClass)
   EXPECT_EQ(0, none.countNot(7));
 }
 
-TEST(RAS_Line, HalfWeightCopyOfAGeneralLineAveragesPerChannel)
+TEST(RAS_Line, AntialiasedLinesShareCoverageWithTheMinorNeighbour)
 {
-  // the straight run halves each byte before adding; a general line takes (d + s) / 2
-  TestBitmap bm(3, 3, RAS_RGBA(0x11, 0x11, 0x11, 0x11));
-  RAS_Line(&bm, 0, 0, 2, 0, RAS_RGBA(0x21, 0x21, 0x21, 0x21), 0.5f, 0, false);
-  RAS_Line(&bm, 0, 1, 2, 2, RAS_RGBA(0x21, 0x21, 0x21, 0x21), 0.5f, 0, false);
-  EXPECT_EQ(RAS_RGBA(0x18, 0x18, 0x18, 0x18), bm.at(1, 0));
-  EXPECT_EQ(RAS_RGBA(0x19, 0x19, 0x19, 0x19), bm.at(0, 1));
-  EXPECT_EQ(RAS_RGBA(0x19, 0x19, 0x19, 0x19), bm.at(2, 2));
-}
+  // diagonal: 3/4 white on black by halves and quarters of each byte (0x7F + 0x3F = 190),
+  // a quarter (63) beside; the last pixel has no neighbours
+  TestBitmap diag(5, 5);
+  RAS_Line(&diag, 0, 0, 3, 3, kWhite, 1.0f, 0, true);
+  EXPECT_EQ(Greys({190, 63, 0, 0, 0, 63, 190, 63, 0, 0, 0, 63, 190, 63, 0, 0, 0, 63, 190, 0, 0, 0, 0, 0, 0}),
+            diag.pixels());
 
-TEST(RAS_Line, DiagonalSetsOnePixelPerStep)
-{
-  TestBitmap bm(5, 5);
-  RAS_Line(&bm, 4, 0, 1, 3, kRed, 1.0f, 0, false);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(kRed, bm.at(4 - i, i));
-  EXPECT_EQ(4, bm.countNot(0));
-}
-
-TEST(RAS_Line, AntialiasedDiagonalGivesThreeQuartersOnItAndAQuarterBeside)
-{
-  TestBitmap bm(5, 5);
-  RAS_Line(&bm, 0, 0, 3, 3, kWhite, 1.0f, 0, true);
-  // 3/4 white on black by halves and quarters of each byte: 0x7F + 0x3F
-  const RAS_pixel threeQuarters = Grey4(0xBE), quarter = Grey4(0x3F);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(threeQuarters, bm.at(i, i)) << i;
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(quarter, bm.at(i + 1, i)) << i;
-    EXPECT_EQ(quarter, bm.at(i, i + 1)) << i;
-  }
-  EXPECT_EQ(10, bm.countNot(0));  // the last pixel has no neighbours
-
-  // other weights go through the copy class: 3/4 and 1/4 of 128
-  TestBitmap half(4, 4);
-  RAS_Line(&half, 3, 3, 0, 0, kWhite, 0.5f, 0, true);
-  EXPECT_EQ(Grey4(96), half.at(3, 3));
-  EXPECT_EQ(Grey4(32), half.at(2, 3));
-  EXPECT_EQ(Grey4(32), half.at(3, 2));
-  EXPECT_EQ(Grey4(96), half.at(0, 0));
-  EXPECT_EQ(Grey4(32), half.at(1, 0));
-  EXPECT_EQ(0u, half.at(2, 0));
-  EXPECT_EQ(10, half.countNot(0));
-}
-
-TEST(RAS_Line, GeneralLineMeetsInTheMiddleFromBothEnds)
-{
-  // slope 1/4: the error passes half a pixel after the second step
-  for (bool reversed : {false, true}) {
-    TestBitmap bm(5, 2);
-    if (reversed)
-      RAS_Line(&bm, 4, 1, 0, 0, kRed, 1.0f, 0, false);
-    else
-      RAS_Line(&bm, 0, 0, 4, 1, kRed, 1.0f, 0, false);
-    EXPECT_EQ(kRed, bm.at(0, 0));
-    EXPECT_EQ(kRed, bm.at(1, 0));
-    EXPECT_EQ(kRed, bm.at(2, 1));  // middle pixel, drawn last from the first end
-    EXPECT_EQ(kRed, bm.at(3, 1));
-    EXPECT_EQ(kRed, bm.at(4, 1));
-    EXPECT_EQ(5, bm.countNot(0));
-  }
-  // steep, odd extent: two steps from each end
-  TestBitmap steep(2, 4);
-  RAS_Line(&steep, 0, 0, 1, 3, kRed, 1.0f, 0, false);
-  EXPECT_EQ(kRed, steep.at(0, 0));
-  EXPECT_EQ(kRed, steep.at(0, 1));
-  EXPECT_EQ(kRed, steep.at(1, 2));
-  EXPECT_EQ(kRed, steep.at(1, 3));
-  EXPECT_EQ(4, steep.countNot(0));
-}
-
-TEST(RAS_Line, AntialiasedGeneralLineSharesCoverageWithTheMinorNeighbour)
-{
   // slope 1/4 = 0x4000: one step gives coverage 64 beside, 191 on the line; the middle
   // (error 0x8000) 128 beside and 127 on it. White on black copies the weight itself.
-  TestBitmap bm(5, 2);
-  RAS_Line(&bm, 0, 0, 4, 1, kWhite, 1.0f, 0, true);
-  const int expected[2][5] = {{255, 191, 127, 64, 0}, {0, 64, 128, 191, 255}};
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(Grey4(expected[y][x]), bm.at(x, y)) << x << "," << y;
+  TestBitmap general(5, 2);
+  RAS_Line(&general, 0, 0, 4, 1, kWhite, 1.0f, 0, true);
+  EXPECT_EQ(Greys({255, 191, 127, 64, 0, 0, 64, 128, 191, 255}), general.pixels());
 
-  // half weight: (255 - w) * 128 / 256 and w * 128 / 256
-  TestBitmap half(5, 2);
-  RAS_Line(&half, 0, 0, 4, 1, kWhite, 0.5f, 0, true);
-  EXPECT_EQ(Grey4(128), half.at(0, 0));
-  EXPECT_EQ(Grey4(95), half.at(1, 0));
-  EXPECT_EQ(Grey4(32), half.at(1, 1));
-  EXPECT_EQ(Grey4(63), half.at(2, 0));
-  EXPECT_EQ(Grey4(64), half.at(2, 1));
+  // other weights go through the copy class: (255 - w) * 128 / 256 and w * 128 / 256
+  struct Spot { int x, y, g; };
+  TestBitmap half(4, 4);
+  RAS_Line(&half, 3, 3, 0, 0, kWhite, 0.5f, 0, true);
+  for (Spot s : {Spot{3, 3, 96}, {2, 3, 32}, {3, 2, 32}, {0, 0, 96}, {1, 0, 32}, {2, 0, 0}})
+    EXPECT_EQ(Grey4(s.g), half.at(s.x, s.y)) << s.x << "," << s.y;
+  EXPECT_EQ(10, half.countNot(0));
+  TestBitmap halfGeneral(5, 2);
+  RAS_Line(&halfGeneral, 0, 0, 4, 1, kWhite, 0.5f, 0, true);
+  for (Spot s : {Spot{0, 0, 128}, {1, 0, 95}, {1, 1, 32}, {2, 0, 63}, {2, 1, 64}})
+    EXPECT_EQ(Grey4(s.g), halfGeneral.at(s.x, s.y)) << s.x << "," << s.y;
 }
 
 TEST(ClipLine, EachEdgeMovesTheOutsideEndToItsCrossing)
 {
-  int x1, y1, x2, y2;
-  // bottom: x = x1 + (x2 - x1) (h - y1) / (y2 - y1), y = h - 1
-  x1 = 0, y1 = 0, x2 = 4, y2 = 10;
-  ASSERT_TRUE(ClipLine(&x1, &y1, &x2, &y2, 10, 5));
-  EXPECT_EQ(2, x2);
-  EXPECT_EQ(4, y2);
-  // top: x = x1 + (x2 - x1) (0 - y1) / (y2 - y1), y = 0; the first end is clipped first
-  x1 = 4, y1 = -4, x2 = 0, y2 = 4;
-  ASSERT_TRUE(ClipLine(&x1, &y1, &x2, &y2, 10, 10));
-  EXPECT_EQ(2, x1);
-  EXPECT_EQ(0, y1);
-  // right: y = y1 + (y2 - y1) (w - x1) / (x2 - x1), x = w - 1
-  x1 = 0, y1 = 0, x2 = 10, y2 = 4;
-  ASSERT_TRUE(ClipLine(&x1, &y1, &x2, &y2, 5, 10));
-  EXPECT_EQ(4, x2);
-  EXPECT_EQ(2, y2);
-  // left, truncated toward zero: 0 + 2 * 3 / 4 = 1.5
-  x1 = -3, y1 = 0, x2 = 1, y2 = 2;
-  ASSERT_TRUE(ClipLine(&x1, &y1, &x2, &y2, 10, 10));
-  EXPECT_EQ(0, x1);
-  EXPECT_EQ(1, y1);
-  EXPECT_EQ(1, x2);
-  EXPECT_EQ(2, y2);
-  // both ends outside on opposite sides
-  x1 = 5, y1 = -5, x2 = 5, y2 = 15;
-  ASSERT_TRUE(ClipLine(&x1, &y1, &x2, &y2, 10, 10));
-  EXPECT_EQ(0, y1);
-  EXPECT_EQ(9, y2);
-  // a segment passing outside a corner, one wholly left, and an empty area
-  x1 = -5, y1 = 3, x2 = 3, y2 = -5;
-  EXPECT_FALSE(ClipLine(&x1, &y1, &x2, &y2, 10, 10));
-  x1 = -5, y1 = 0, x2 = -1, y2 = 9;
-  EXPECT_FALSE(ClipLine(&x1, &y1, &x2, &y2, 10, 10));
-  x1 = 0, y1 = 0, x2 = 1, y2 = 1;
-  EXPECT_FALSE(ClipLine(&x1, &y1, &x2, &y2, 0, 10));
+  // crossings truncate toward zero; the first end is clipped first
+  const struct { const char* name; int in[4], w, h; bool visible; int out[4]; } rows[] = {
+    {"bottom", {0, 0, 4, 10}, 10, 5, true, {0, 0, 2, 4}},
+    {"top", {4, -4, 0, 4}, 10, 10, true, {2, 0, 0, 4}},
+    {"right", {0, 0, 10, 4}, 5, 10, true, {0, 0, 4, 2}},
+    {"left, 1.5 truncated", {-3, 0, 1, 2}, 10, 10, true, {0, 1, 1, 2}},
+    {"both ends outside", {5, -5, 5, 15}, 10, 10, true, {5, 0, 5, 9}},
+    {"outside a corner", {-5, 3, 3, -5}, 10, 10, false, {}},
+    {"wholly left", {-5, 0, -1, 9}, 10, 10, false, {}},
+    {"empty area", {0, 0, 1, 1}, 0, 10, false, {}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    int p[4] = {r.in[0], r.in[1], r.in[2], r.in[3]};
+    ASSERT_EQ(r.visible, ClipLine(&p[0], &p[1], &p[2], &p[3], r.w, r.h));
+    for (int i = 0; r.visible && i < 4; ++i) EXPECT_EQ(r.out[i], p[i]) << i;
+  }
 }
 
 TEST(RAS_Line, LinesAreClippedToTheEdgePixels)
@@ -207,8 +135,7 @@ TEST(RAS_Line, LinesAreClippedToTheEdgePixels)
 
   TestBitmap across(10, 5);
   RAS_Line(&across, -5, 2, 20, 2, kRed, 1.0f, 0, false);
-  for (int x = 0; x < 10; ++x) EXPECT_EQ(kRed, across.at(x, 2));
-  EXPECT_EQ(10, across.countNot(0));
+  EXPECT_EQ(MaskPixels(std::string(20, '.') + std::string(10, '#') + std::string(20, '.'), kRed), across.pixels());
 
   TestBitmap diag(10, 10);
   RAS_Line(&diag, -3, -3, 12, 12, kRed, 1.0f, 0, true);  // antialiased diagonal, 3/4 on it
@@ -228,15 +155,13 @@ TEST(RAS_Line, LinesAreClippedToTheEdgePixels)
 
 TEST(RAS_Line, FlippedBitmapIsDrawnWithRowZeroAtTheTop)
 {
-  TestBitmap bm(5, 3, 0, true);
-  RAS_Line(&bm, 0, 0, 4, 0, kRed, 1.0f, 0, false);
-  RAS_Line(&bm, 0, 1, 4, 2, kWhite, 1.0f, 0, true);
-  EXPECT_EQ(kRed, bm.at(0, 0));
-  EXPECT_EQ(kRed, bm.getBits()[2 * 5]);  // stored in the last row
-  TestBitmap plain(5, 3);
-  RAS_Line(&plain, 0, 0, 4, 0, kRed, 1.0f, 0, false);
-  RAS_Line(&plain, 0, 1, 4, 2, kWhite, 1.0f, 0, true);
-  EXPECT_EQ(plain.pixels(), bm.pixels());
+  TestBitmap flipped(5, 3, 0, true), plain(5, 3);
+  for (TestBitmap* bm : {&flipped, &plain}) {
+    RAS_Line(bm, 0, 0, 4, 0, kRed, 1.0f, 0, false);
+    RAS_Line(bm, 0, 1, 4, 2, kWhite, 1.0f, 0, true);
+  }
+  EXPECT_EQ(kRed, flipped.getBits()[2 * 5]);  // stored in the last row
+  EXPECT_EQ(plain.pixels(), flipped.pixels());
 }
 
 TEST(RAS_Line, RandomLinesStayInsideTheBitmapAndTheirBox)

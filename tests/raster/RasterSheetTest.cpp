@@ -22,19 +22,6 @@ const RAS_pixel kYellow = RAS_RGBA(255, 210, 40, 255);
 const RAS_pixel kCyan = RAS_RGBA(40, 200, 255, 255);
 const RAS_pixel kHsvShift = RAS_RGBA(200, 160, 160, 255);  // hue on, more saturation and value
 
-// A 24 x 24 image with a colour gradient and an alpha ramp, written and loaded back.
-std::unique_ptr<RAS_IBitmap> loadedImage()
-{
-  RAS_MemBitmap src(24, 24, 4);
-  for (int y = 0; y < 24; ++y)
-    for (int x = 0; x < 24; ++x)
-      src.getBits()[y * src.getRowSpan() + x] = RAS_RGBA(x * 10, y * 10, 255 - x * 5, y < 12 ? 255 : 255 - (y - 12) * 20);
-  src.getBits()[0] = RAS_RGBA(255, 0, 0, 255);  // top-left marker
-  const std::string path = std::string(KELVO_BINARY_DIR) + "/raster_sheet_source.png";
-  if (!RAS_WritePNG(path.c_str(), &src)) return nullptr;
-  return std::unique_ptr<RAS_IBitmap>(RAS_LoadPNG(path.c_str(), nullptr));
-}
-
 void drawShapes(RAS_IBitmap* sheet)
 {
   // Row 1: straight runs at the whole-word weights, then other weights and modes.
@@ -54,9 +41,8 @@ void drawShapes(RAS_IBitmap* sheet)
 
   // Fans of general lines from a centre: plain on the left, antialiased on the right.
   for (int k = 0; k < 24; ++k) {
-    const float a = k * 2 * kPi / 24;
-    const int dx = static_cast<int>(std::lround(22 * std::sin(a)));
-    const int dy = static_cast<int>(std::lround(-22 * std::cos(a)));
+    const int dx = static_cast<int>(std::lround(22 * std::sin(k * 2 * kPi / 24)));
+    const int dy = static_cast<int>(std::lround(-22 * std::cos(k * 2 * kPi / 24)));
     RAS_Line(sheet, 236, 40, 236 + dx, 40 + dy, kWhite, 1.0f, 0, false);
     RAS_Line(sheet, 290, 40, 290 + dx, 40 + dy, kWhite, 1.0f, 0, true);
   }
@@ -64,32 +50,26 @@ void drawShapes(RAS_IBitmap* sheet)
   RAS_Line(sheet, -20, 50, 40, 70, kCyan, 1.0f, 0, true);
   RAS_Line(sheet, 300, 200, 340, 260, kCyan, 1.0f, 0, false);
 
-  // Row 2: cached radii (outline, then antialiased), then computed ones.
-  const float cached[] = {2.0f, 2.5f, 3.0f, 3.5f, 4.0f};
-  for (int i = 0; i < 5; ++i) {
-    RAS_Circle(sheet, 14.0f + i * 14, 80.0f, cached[i], kWhite, 1.0f, 0, false);
-    RAS_Circle(sheet, 14.0f + i * 14, 96.0f, cached[i], kWhite, 1.0f, 0, true);
-  }
-  const float radii[] = {4.5f, 6.0f, 9.3f, 14.0f};
+  // Row 2: cached radii (outline, then antialiased), computed ones, modes, and a circle cut
+  // by the left and bottom edges.
+  for (int i = 0; i < 5; ++i)
+    for (bool aa : {false, true}) RAS_Circle(sheet, 14.0f + i * 14, aa ? 96.0f : 80.0f, 2.0f + i * 0.5f, kWhite, 1.0f, 0, aa);
   float x = 100;
-  for (float r : radii) {
+  for (float r : {4.5f, 6.0f, 9.3f, 14.0f}) {
     RAS_Circle(sheet, x, 88.0f - r / 2, r, kYellow, 1.0f, 0, false);
     RAS_Circle(sheet, x + 2 * r + 6, 88.0f - r / 2, r, kYellow, 1.0f, 0, true);
     x += 4 * r + 16;
   }
-  // modes on circles
   for (int mode = 1; mode <= 5; ++mode)
     RAS_Circle(sheet, 20.0f + mode * 22, 126.0f, 8.5f, mode == 5 ? kHsvShift : kCyan, 0.9f, mode, true);
-  // a circle cut by the left and bottom edges
   RAS_Circle(sheet, 4.0f, 234.0f, 12.0f, kWhite, 1.0f, 0, true);
 
   // Row 3: arcs, as a knob would draw its track and value.
-  const float cx[] = {160, 200, 240, 280};
-  const float lo[] = {0, -kPi / 2, -0.75f * kPi, kPi / 2};
-  const float hi[] = {kPi, kPi / 2, 0.75f * kPi, 3 * kPi / 2};
-  for (int i = 0; i < 4; ++i) {
-    RAS_Arc(sheet, cx[i], 128.0f, 14.0f, lo[i], hi[i], kWhite, 1.0f, 0, false);
-    RAS_Arc(sheet, cx[i], 128.0f, 11.0f, lo[i], hi[i], kYellow, 1.0f, 0, true);
+  const struct { float cx, lo, hi; } arcs[] = {
+    {160, 0, kPi}, {200, -kPi / 2, kPi / 2}, {240, -0.75f * kPi, 0.75f * kPi}, {280, kPi / 2, 3 * kPi / 2}};
+  for (const auto& a : arcs) {
+    RAS_Arc(sheet, a.cx, 128.0f, 14.0f, a.lo, a.hi, kWhite, 1.0f, 0, false);
+    RAS_Arc(sheet, a.cx, 128.0f, 11.0f, a.lo, a.hi, kYellow, 1.0f, 0, true);
   }
 }
 
@@ -112,24 +92,33 @@ void drawImages(RAS_IBitmap* sheet, RAS_IBitmap* image)
 
 TEST(RasterSheet, EveryPrimitiveRendersIntoOneWrittenImage)
 {
+  // the source image: a colour gradient, an alpha ramp and a red top-left marker, written
+  // and loaded back
+  RAS_MemBitmap src(24, 24, 4);
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 24; ++x)
+      src.getBits()[y * src.getRowSpan() + x] = RAS_RGBA(x * 10, y * 10, 255 - x * 5, y < 12 ? 255 : 255 - (y - 12) * 20);
+  src.getBits()[0] = RAS_RGBA(255, 0, 0, 255);
+  const std::string sourcePath = std::string(KELVO_BINARY_DIR) + "/raster_sheet_source.png";
+  ASSERT_TRUE(RAS_WritePNG(sourcePath.c_str(), &src));
+  std::unique_ptr<RAS_IBitmap> image(RAS_LoadPNG(sourcePath.c_str(), nullptr));
+  ASSERT_TRUE(image);
+
   RAS_MemBitmap sheet(320, 240, 4);
   RAS_Clear(&sheet, kBackground);
   drawShapes(&sheet);
-  std::unique_ptr<RAS_IBitmap> image = loadedImage();
-  ASSERT_TRUE(image);
   drawImages(&sheet, image.get());
-
   // spot checks: a full-weight run, the untouched background, the image's corner, a fill
-  EXPECT_EQ(kWhite, sheet.getBits()[8 * sheet.getRowSpan() + 30]);
-  EXPECT_EQ(kBackground, sheet.getBits()[4 * sheet.getRowSpan() + 4]);
-  EXPECT_EQ(RAS_RGBA(255, 0, 0, 255), sheet.getBits()[160 * sheet.getRowSpan() + 40]);
-  EXPECT_EQ(kYellow, sheet.getBits()[165 * sheet.getRowSpan() + 235]);
+  auto at = [&](int x, int y) { return sheet.getBits()[y * sheet.getRowSpan() + x]; };
+  EXPECT_EQ(kWhite, at(30, 8));
+  EXPECT_EQ(kBackground, at(4, 4));
+  EXPECT_EQ(RAS_RGBA(255, 0, 0, 255), at(40, 160));
+  EXPECT_EQ(kYellow, at(235, 165));
 
   const std::string path = std::string(KELVO_BINARY_DIR) + "/raster_sheet.png";
   ASSERT_TRUE(RAS_WritePNG(path.c_str(), &sheet));
   std::unique_ptr<RAS_IBitmap> back(RAS_LoadPNG(path.c_str(), nullptr));
   ASSERT_TRUE(back);
   for (int y = 0; y < 240; ++y)
-    for (int x = 0; x < 320; ++x)
-      ASSERT_EQ(sheet.getBits()[y * sheet.getRowSpan() + x], back->getBits()[y * back->getRowSpan() + x]);
+    for (int x = 0; x < 320; ++x) ASSERT_EQ(at(x, y), back->getBits()[y * back->getRowSpan() + x]) << x << "," << y;
 }
