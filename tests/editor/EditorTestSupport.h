@@ -6,10 +6,14 @@
 #include "raster.h"
 #include "raster_png.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -127,11 +131,7 @@ public:
     return name && !ImageFolder().empty() ? RAS_LoadPNG((ImageFolder() + "/" + name).c_str(), nullptr) : nullptr;
   }
 
-  bool DrawScreen(IRECT* pR) override
-  {
-    mScreenRects.push_back(*pR);
-    return true;
-  }
+  bool DrawScreen(IRECT* pR) override { return mScreenRects.push_back(*pR), true; }
   // Records the source position of every bitmap copy.
   bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend) override
   {
@@ -139,11 +139,7 @@ public:
     return IGraphicsRaster::DrawBitmap(pBitmap, pDest, srcX, srcY, pBlend);
   }
   using IGraphicsRaster::DrawBitmap;
-  bool DrawIText(IText*, const char* str, IRECT* pR) override
-  {
-    mTexts.push_back({str, *pR});
-    return true;
-  }
+  bool DrawIText(IText*, const char* str, IRECT* pR) override { return mTexts.push_back({str, *pR}), true; }
 
   void PromptUserInput(IControl* pControl, IParam* pParam) override { mPrompts.push_back({pControl, pParam}); }
   void HostPath(BASE_String* pPath) override { pPath->Set("/host"); }
@@ -186,6 +182,13 @@ public:
   }
 
   IColor Pixel(int x, int y) { return GetPoint(x, y); }
+  // Checks each pixel {x, y, colour} of the list.
+  void ExpectPixels(std::initializer_list<std::tuple<int, int, IColor>> pixels)
+  {
+    for (const auto& p : pixels) {
+      EXPECT_EQ(Pixel(std::get<0>(p), std::get<1>(p)), std::get<2>(p)) << std::get<0>(p) << "," << std::get<1>(p);
+    }
+  }
 
   std::vector<IRECT> mScreenRects;
   std::vector<std::pair<int, int>> mBitmapSources;
