@@ -98,37 +98,22 @@ public:
 
   TestEditor(IEffectBase* plug, int w, int h) : IGraphicsRaster(plug, w, h, 0) {}
 
-  // Makers shared by every editor of the test program, as the bundle's resources are.
-  static std::map<int, ImageMaker>& Images()
-  {
-    static std::map<int, ImageMaker> images;
-    return images;
-  }
-  // Where images without a maker are looked for, by name.
-  static std::string& ImageFolder()
-  {
-    static std::string folder;
-    return folder;
-  }
-  // OSLoadBitmap calls per ID over every editor.
-  static std::map<int, int>& Loads()
-  {
-    static std::map<int, int> loads;
-    return loads;
-  }
+  static inline std::map<int, ImageMaker> sImages;  // shared by every editor, as the bundle's resources are
+  static inline std::string sImageFolder;           // where images without a maker are looked for, by name
+  static inline std::map<int, int> sLoads;          // OSLoadBitmap calls per ID over every editor
 
   RAS_IBitmap* OSLoadBitmap(int ID, const char* name) override
   {
     static std::mutex loadsMutex;  // editors of several threads may load at once
     {
       std::lock_guard<std::mutex> lock(loadsMutex);
-      ++Loads()[ID];
+      ++sLoads[ID];
     }
-    auto maker = Images().find(ID);
-    if (maker != Images().end()) {
+    auto maker = sImages.find(ID);
+    if (maker != sImages.end()) {
       return maker->second();
     }
-    return name && !ImageFolder().empty() ? RAS_LoadPNG((ImageFolder() + "/" + name).c_str(), nullptr) : nullptr;
+    return name && !sImageFolder.empty() ? RAS_LoadPNG((sImageFolder + "/" + name).c_str(), nullptr) : nullptr;
   }
 
   bool DrawScreen(IRECT* pR) override { return mScreenRects.push_back(*pR), true; }
@@ -206,9 +191,7 @@ class ProbeControl : public IControl
 {
 public:
   ProbeControl(IEffectBase* plug, IRECT r, int paramIdx, int id, std::vector<int>* drawLog)
-    : IControl(plug, r, paramIdx), mId(id), mDrawLog(drawLog)
-  {
-  }
+    : IControl(plug, r, paramIdx), mId(id), mDrawLog(drawLog) {}
 
   bool Draw(IGraphics* pGraphics) override
   {
@@ -257,7 +240,7 @@ private:
 inline int RegisterImage(TestEditor::ImageMaker maker)
 {
   static int nextID = 1000;
-  TestEditor::Images()[nextID] = std::move(maker);
+  TestEditor::sImages[nextID] = std::move(maker);
   return nextID++;
 }
 inline int RegisterStrip(int w, int frameH, int n)

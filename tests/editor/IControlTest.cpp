@@ -143,21 +143,15 @@ TEST(IRadioButtonsControl, ButtonsAreLaidOutFromTheTopLeftWithEqualGaps)
   EditorPlug plug;
   IBitmap led(nullptr, 6, 8, 2);
   // a direction other than horizontal lays out vertically; packed buttons sit without gaps
-  const struct
-  {
-    IRECT area;
-    int n;
-    EDirection direction;
-    int button;
-    IRECT expected;
-  } cases[] = {{IRECT(10, 10, 40, 14), 4, kHorizontal, 0, IRECT(10, 10, 16, 14)},
-               {IRECT(10, 10, 40, 14), 4, kHorizontal, 1, IRECT(18, 10, 24, 14)},
-               {IRECT(10, 10, 40, 14), 4, kHorizontal, 3, IRECT(34, 10, 40, 14)},
-               {IRECT(0, 0, 6, 30), 3, kVertical, 0, IRECT(0, 0, 6, 4)},
-               {IRECT(0, 0, 6, 30), 3, kVertical, 1, IRECT(0, 13, 6, 17)},
-               {IRECT(0, 0, 6, 30), 3, kVertical, 2, IRECT(0, 26, 6, 30)},
-               {IRECT(0, 0, 6, 30), 3, static_cast<EDirection>(7), 2, IRECT(0, 26, 6, 30)},
-               {IRECT(0, 0, 24, 4), 4, kHorizontal, 2, IRECT(12, 0, 18, 4)}};
+  const struct { IRECT area; int n; EDirection direction; int button; IRECT expected; } cases[] = {
+      {IRECT(10, 10, 40, 14), 4, kHorizontal, 0, IRECT(10, 10, 16, 14)},
+      {IRECT(10, 10, 40, 14), 4, kHorizontal, 1, IRECT(18, 10, 24, 14)},
+      {IRECT(10, 10, 40, 14), 4, kHorizontal, 3, IRECT(34, 10, 40, 14)},
+      {IRECT(0, 0, 6, 30), 3, kVertical, 0, IRECT(0, 0, 6, 4)},
+      {IRECT(0, 0, 6, 30), 3, kVertical, 1, IRECT(0, 13, 6, 17)},
+      {IRECT(0, 0, 6, 30), 3, kVertical, 2, IRECT(0, 26, 6, 30)},
+      {IRECT(0, 0, 6, 30), 3, static_cast<EDirection>(7), 2, IRECT(0, 26, 6, 30)},
+      {IRECT(0, 0, 24, 4), 4, kHorizontal, 2, IRECT(12, 0, 18, 4)}};
   for (const auto& c : cases) {
     IRECT area = c.area;
     IRadioButtonsControl radio(&plug, &area, kMode, c.n, &led, c.direction);
@@ -273,11 +267,8 @@ TEST(IKnobMultiControl, ShowsTheFrameNearestItsValue)
   IKnobMultiControl* knob = ce.Add(new IKnobMultiControl(&ce.plug, 20, 20, -1, &strip));
   EXPECT_EQ(*knob->GetRECT(), IRECT(20, 20, 30, 32));
   ce.Attach();
-  const struct
-  {
-    double value;
-    int frame;
-  } cases[] = {{0.0, 1}, {1.0, 5}, {0.5, 3}, {0.37, 2}, {0.374, 2}, {0.376, 3}, {0.99, 5}};
+  const struct { double value; int frame; } cases[] = {{0.0, 1},   {1.0, 5},   {0.5, 3},  {0.37, 2},
+                                                       {0.374, 2}, {0.376, 3}, {0.99, 5}};
   for (const auto& c : cases) {
     ce.Show(1, c.value);
     SCOPED_TRACE(c.value);

@@ -169,7 +169,7 @@ TEST(IGraphicsRaster, EachImageIsLoadedOncePerIDAcrossEditors)
   Surface b(10, 10);
   IBitmap first = a.ed->LoadIBitmap(ID, "knob.png", 3);
   IBitmap second = b.ed->LoadIBitmap(ID, "another-name.png", 5);
-  EXPECT_EQ(TestEditor::Loads()[ID], 1);
+  EXPECT_EQ(TestEditor::sLoads[ID], 1);
   EXPECT_EQ(first.mData, second.mData);
   EXPECT_EQ(first.W, 6);
   EXPECT_EQ(first.H, 12);
@@ -226,12 +226,12 @@ TEST(IGraphicsRaster, ImagesWithoutAMakerComeFromPNGFilesInTheImageFolder)
   ASSERT_TRUE(RAS_WritePNG((folder + "/strip.png").c_str(), strip));
   delete strip;
 
-  TestEditor::ImageFolder() = folder;
+  TestEditor::sImageFolder = folder;
   Surface s(10, 20);
   int ID = RegisterStrip(1, 1, 1);
-  TestEditor::Images().erase(ID);  // an ID of its own, without a maker
+  TestEditor::sImages.erase(ID);  // an ID of its own, without a maker
   IBitmap loaded = s.ed->LoadIBitmap(ID, "strip.png", 4);
-  TestEditor::ImageFolder().clear();
+  TestEditor::sImageFolder.clear();
   EXPECT_EQ(loaded.W, 5);
   EXPECT_EQ(loaded.H, 12);
   s.ed->SetDrawRECT(IRECT(0, 0, 10, 20));

@@ -48,11 +48,8 @@ TEST(IRECT, IntersectionUnionAndContainmentTreatEdgesAndEmptyRectanglesAlike)
   EXPECT_EQ(c.Union(&d), IRECT(-3, 2, 5, 9));
   EXPECT_EQ(empty.Union(&c), c);
   EXPECT_EQ(c.Union(&empty), c);
-  const struct
-  {
-    int x, y;
-    bool in;
-  } points[] = {{1, 2, true}, {4, 5, true}, {5, 5, false}, {4, 6, false}, {0, 3, false}};
+  const struct { int x, y; bool in; } points[] = {{1, 2, true}, {4, 5, true}, {5, 5, false}, {4, 6, false},
+                                                   {0, 3, false}};
   for (const auto& p : points) {
     EXPECT_EQ(c.Contains(p.x, p.y), p.in) << p.x << "," << p.y;
   }
@@ -440,11 +437,8 @@ TEST(IGraphics, BitmapStateSelectsTheRoundedTopRowOfItsFrame)
   IBitmap strip = pe.ed->LoadIBitmap(RegisterStrip(4, 50, 60), "strip.png", 60);
   IBitmap odd = pe.ed->LoadIBitmap(RegisterStrip(4, 7, 3), "odd.png", 3);
   IBitmap single(strip.mData, 4, 3000, 1);
-  const struct
-  {
-    IBitmap* bitmap;
-    int state, srcY;
-  } cases[] = {{&strip, 60, 2950}, {&strip, 1, 0}, {&strip, 0, 0}, {&strip, 2, 50}, {&odd, 3, 14}, {&single, 5, 0}};
+  const struct { IBitmap* bitmap; int state, srcY; } cases[] = {{&strip, 60, 2950}, {&strip, 1, 0}, {&strip, 0, 0},
+                                                                 {&strip, 2, 50},    {&odd, 3, 14},  {&single, 5, 0}};
   IRECT dest(0, 0, 4, 50);
   for (const auto& c : cases) {
     pe.ed->mBitmapSources.clear();
