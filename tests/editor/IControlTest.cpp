@@ -379,14 +379,18 @@ TEST(ITextControl, TextPaintsOnlyWhenNotEmptyAndCaptionsShowTheDisplayTextAndThe
   EXPECT_EQ(ce.ed->mTexts[1].first, "-6.0 dB");
 }
 
-TEST(IURLControl, LinkFallsBackToTheBackupWhenTheFirstCannotBeOpened)
+TEST(IURLControl, LinkFallsBackToTheBackupWhenTheFirstCannotBeOpenedAndAFileChooserAsksForAFile)
 {
   ControlEditor ce;
-  IRECT r1(0, 0, 10, 10), r2(10, 0, 20, 10), r3(20, 0, 30, 10);
+  IRECT r1(0, 0, 10, 10), r2(10, 0, 20, 10), r3(20, 0, 30, 10), r(40, 40, 50, 50);
   ce.Add(new IURLControl(&ce.plug, &r1, "http://a.example", "http://b.example", "Visit"));
   ce.Add(new IURLControl(&ce.plug, &r2, "", "http://c.example", nullptr));
   ce.Add(new IURLControl(&ce.plug, &r3, "http://d.example", "", nullptr));
+  IBitmap image = ce.Load(RegisterSolid(10, 10, COLOR_RED));
+  IFileSelectorControl* chooser =
+      ce.Add(new IFileSelectorControl(&ce.plug, &r, kOnOff, &image, IGraphics::kFileSave, "/presets", "fxp"));
   ce.Attach();
+  ce.ed->Settle();
   typedef std::vector<std::pair<std::string, std::string>> Opened;
   ce.ed->mURLsThatOpen["http://a.example"] = 1;
   ce.Click(5, 5);
@@ -400,21 +404,10 @@ TEST(IURLControl, LinkFallsBackToTheBackupWhenTheFirstCannotBeOpened)
                                         {"http://b.example", "Visit"},
                                         {"http://c.example", ""},
                                         {"http://d.example", ""}}));
-  EXPECT_EQ(ce.Px(5, 5), ce.bgColor);
-}
+  ce.ed->ExpectPixels({{5, 5, ce.bgColor}, {45, 45, ce.bgColor}});  // neither paints until chosen
 
-TEST(IFileSelectorControl, ChoosingAFileStepsTheValueAndReportsDirtyOnce)
-{
-  ControlEditor ce;
-  IBitmap image = ce.Load(RegisterSolid(10, 10, COLOR_RED));
-  IRECT r(0, 0, 10, 10);
-  IFileSelectorControl* chooser =
-      ce.Add(new IFileSelectorControl(&ce.plug, &r, kOnOff, &image, IGraphics::kFileSave, "/presets", "fxp"));
-  ce.Attach();
-  ce.ed->Settle();
-  EXPECT_EQ(ce.Px(5, 5), ce.bgColor);
-
-  ce.Click(5, 5);
+  // a file chooser steps its value and reports dirty once after the choice
+  ce.Click(45, 45);
   ASSERT_EQ(ce.ed->mFilePrompts.size(), 1u);
   EXPECT_EQ(ce.ed->mFilePrompts[0].first, IGraphics::kFileSave);
   EXPECT_EQ(ce.ed->mFilePrompts[0].second, "/presets|fxp");
@@ -431,8 +424,8 @@ TEST(IFileSelectorControl, ChoosingAFileStepsTheValueAndReportsDirtyOnce)
   EXPECT_EQ(chooser->GetState(), IFileSelectorControl::kFSNone);
   EXPECT_FALSE(chooser->IsDirty());
 
-  ce.Click(5, 5);
+  ce.Click(45, 45);
   EXPECT_EQ(chooser->GetValue(), 0.0);
   ce.ed->Settle();
-  EXPECT_EQ(ce.Px(5, 5), ce.bgColor);
+  EXPECT_EQ(ce.Px(45, 45), ce.bgColor);
 }
