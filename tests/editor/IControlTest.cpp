@@ -111,13 +111,14 @@ TEST(ISwitchControl, SwitchesStepThroughTheirFramesAndWrapContactsSpringBackInvi
   EXPECT_EQ(ce.plug.mInformed.size(), informed + 2);
 }
 
-TEST(IBitmapOverlayControl, HiddenOverlayIsHitOnlyInItsTargetAreaAndShownAnywhereOnItself)
+TEST(IBitmapControl, HiddenOverlayIsHitOnlyInItsTargetAreaAndGrayedOutBitmapsPaintAtAQuarterWeight)
 {
   ControlEditor ce;
   IColor credits(255, 200, 100, 50);
-  IBitmap image = ce.Load(RegisterSolid(30, 20, credits));
+  IBitmap image = ce.Load(RegisterSolid(30, 20, credits)), white = ce.Load(RegisterSolid(10, 10, COLOR_WHITE));
   IRECT area(40, 40, 50, 50);
   IBitmapOverlayControl* overlay = ce.Add(new IBitmapOverlayControl(&ce.plug, 1, 1, &image, &area));
+  ce.Add(new IBitmapControl(&ce.plug, 30, 30, kGain, &white));
   ce.Attach();
   EXPECT_EQ(ce.Px(5, 5), ce.bgColor);
   EXPECT_EQ(ce.ed->GetMouseControlIdx(5, 5), 0);
@@ -136,6 +137,16 @@ TEST(IBitmapOverlayControl, HiddenOverlayIsHitOnlyInItsTargetAreaAndShownAnywher
   ce.ed->Settle();
   EXPECT_EQ(ce.Px(5, 5), ce.bgColor);
   EXPECT_EQ(ce.ed->GetMouseControlIdx(5, 5), 0);
+
+  EXPECT_EQ(ce.Px(35, 35), COLOR_WHITE);
+  ce.ed->GrayOutControl(kGain, true);
+  ce.ed->Settle();
+  // over the background: 255 + (background - 255) * (256 - 64) / 256
+  auto quarter = [](int d) { return 255 + (d - 255) * 192 / 256; };
+  EXPECT_EQ(ce.Px(35, 35), IColor(255, quarter(ce.bgColor.R), quarter(ce.bgColor.G), quarter(ce.bgColor.B)));
+  ce.ed->GrayOutControl(kGain, false);
+  ce.ed->Settle();
+  EXPECT_EQ(ce.Px(35, 35), COLOR_WHITE);
 }
 
 TEST(IRadioButtonsControl, ButtonsAreLaidOutFromTheTopLeftWithEqualGaps)
@@ -324,23 +335,6 @@ TEST(IKnobRotaterControl, ImageTurnsAboutItsCentreAndARotatingMaskShowsTheBaseWh
   ce.Show(1, 1.0);
   ce.Show(2, 1.0);
   ce.ed->ExpectPixels({{25, 21, COLOR_BLUE}, {25, 28, COLOR_RED}, {41, 44, ce.bgColor}, {46, 44, COLOR_GREEN}});
-}
-
-TEST(IControl, GrayedOutControlPaintsAtAQuarterWeight)
-{
-  ControlEditor ce;
-  IBitmap white = ce.Load(RegisterSolid(10, 10, COLOR_WHITE));
-  ce.Add(new IBitmapControl(&ce.plug, 30, 30, kGain, &white));
-  ce.Attach();
-  EXPECT_EQ(ce.Px(35, 35), COLOR_WHITE);
-  ce.ed->GrayOutControl(kGain, true);
-  ce.ed->Settle();
-  // over the background: 255 + (background - 255) * (256 - 64) / 256
-  auto quarter = [](int d) { return 255 + (d - 255) * 192 / 256; };
-  EXPECT_EQ(ce.Px(35, 35), IColor(255, quarter(ce.bgColor.R), quarter(ce.bgColor.G), quarter(ce.bgColor.B)));
-  ce.ed->GrayOutControl(kGain, false);
-  ce.ed->Settle();
-  EXPECT_EQ(ce.Px(35, 35), COLOR_WHITE);
 }
 
 TEST(ITextControl, TextPaintsOnlyWhenNotEmptyAndCaptionsShowTheDisplayTextAndTheUnitLabel)
