@@ -236,7 +236,7 @@ TEST(IGraphics, HiddenAndGrayedControlsAreNeverHitSoTheOneBelowIs)
   EXPECT_TRUE(pe.plug.mBegun.empty());
 }
 
-TEST(IGraphics, DoubleClickRestoresTheDefaultOrActsAsASecondPress)
+TEST(IGraphics, KeysAndMouseOverGoToTheControlUnderThePointerAndDoubleClickRestoresTheDefaultOrPresses)
 {
   ProbeEditor pe;
   ProbeControl* knob = pe.Add(IRECT(0, 0, 20, 20), kGain);
@@ -245,12 +245,29 @@ TEST(IGraphics, DoubleClickRestoresTheDefaultOrActsAsASecondPress)
   button->SetMouseDblAsSingleClick(true);
   pe.plug.GetParam(kGain)->Set(3.0);
   pe.Attach();
+  meter->mKeyResult = false;
+  EXPECT_TRUE(pe.ed->OnKeyDown(5, 5, 'x'));
+  EXPECT_FALSE(pe.ed->OnKeyDown(25, 5, 'y'));
+  EXPECT_EQ(knob->mEvents, std::vector<std::string>({"key 120"}));
+
+  IMouseMod none;
+  EXPECT_FALSE(pe.ed->OnMouseOver(5, 5, &none));
+  EXPECT_EQ(knob->mEvents.size(), 1u);
+  pe.ed->HandleMouseOver(true);
+  EXPECT_TRUE(pe.ed->OnMouseOver(5, 5, &none));
+  EXPECT_TRUE(pe.ed->OnMouseOver(6, 5, &none));
+  EXPECT_TRUE(pe.ed->OnMouseOver(25, 5, &none));
+  EXPECT_EQ(pe.ed->GetMouseOver(), 1);
+  EXPECT_EQ(knob->mEvents, std::vector<std::string>({"key 120", "over", "over", "out"}));
+  pe.ed->OnMouseOut();
+  EXPECT_EQ(pe.ed->GetMouseOver(), -1);
+  EXPECT_EQ(meter->mEvents.back(), "out");
+
   pe.ed->OnMouseWheel(5, 5, &pe.left, 10);
   EXPECT_DOUBLE_EQ(knob->GetValue(), 0.725);
   EXPECT_FALSE(pe.ed->OnMouseDblClick(5, 5, &pe.left));
   EXPECT_DOUBLE_EQ(knob->GetValue(), 0.625);
   EXPECT_DOUBLE_EQ(pe.plug.GetParam(kGain)->Value(), 3.0);
-
   // no value was ever pushed into the meter: its default is unknown and nothing changes
   meter->SetValueFromUserInput(0.3);
   EXPECT_FALSE(pe.ed->OnMouseDblClick(25, 5, &pe.left));
@@ -261,31 +278,6 @@ TEST(IGraphics, DoubleClickRestoresTheDefaultOrActsAsASecondPress)
   EXPECT_EQ(button->mEvents.back(), "down 45,5");
   EXPECT_EQ(pe.ed->GetMouseCapture(), 2);
   EXPECT_EQ(pe.plug.mBegun.size(), begun);
-}
-
-TEST(IGraphics, KeysAndMouseOverGoToTheControlUnderThePointer)
-{
-  ProbeEditor pe;
-  ProbeControl* a = pe.Add(IRECT(0, 0, 20, 20), -1);
-  ProbeControl* b = pe.Add(IRECT(20, 0, 40, 20), -1);
-  pe.Attach();
-  b->mKeyResult = false;
-  EXPECT_TRUE(pe.ed->OnKeyDown(5, 5, 'x'));
-  EXPECT_FALSE(pe.ed->OnKeyDown(25, 5, 'y'));
-  EXPECT_EQ(a->mEvents, std::vector<std::string>({"key 120"}));
-
-  IMouseMod none;
-  EXPECT_FALSE(pe.ed->OnMouseOver(5, 5, &none));
-  EXPECT_EQ(a->mEvents.size(), 1u);
-  pe.ed->HandleMouseOver(true);
-  EXPECT_TRUE(pe.ed->OnMouseOver(5, 5, &none));
-  EXPECT_TRUE(pe.ed->OnMouseOver(6, 5, &none));
-  EXPECT_TRUE(pe.ed->OnMouseOver(25, 5, &none));
-  EXPECT_EQ(pe.ed->GetMouseOver(), 1);
-  EXPECT_EQ(a->mEvents, std::vector<std::string>({"key 120", "over", "over", "out"}));
-  pe.ed->OnMouseOut();
-  EXPECT_EQ(pe.ed->GetMouseOver(), -1);
-  EXPECT_EQ(b->mEvents.back(), "out");
 }
 
 TEST(IGraphics, ResizeDeletesTheControlsAndAsksThePluginForTheNewSize)
