@@ -12,7 +12,7 @@ namespace
 {
 const double kPi = 3.14159265358979323846;
 
-// A vertical gradient from dark blue-grey to lighter grey, with a frame.
+// A vertical gradient from dark blue-grey to lighter grey.
 RAS_IBitmap* MakeBackground(int w, int h)
 {
   RAS_MemBitmap* bg = new RAS_MemBitmap(w, h, 4);
@@ -20,11 +20,6 @@ RAS_IBitmap* MakeBackground(int w, int h)
     int v = 40 + 60 * y / h;
     RAS_FillRect(bg, 0, y, w, 1, RAS_RGBA(v, v + 5, v + 15, 255), 1.0f, 0);
   }
-  RAS_pixel edge = RAS_RGBA(200, 200, 210, 255);
-  RAS_Line(bg, 0, 0, w - 1, 0, edge, 1.0f, 0, false);
-  RAS_Line(bg, 0, h - 1, w - 1, h - 1, edge, 1.0f, 0, false);
-  RAS_Line(bg, 0, 0, 0, h - 1, edge, 1.0f, 0, false);
-  RAS_Line(bg, w - 1, 0, w - 1, h - 1, edge, 1.0f, 0, false);
   return bg;
 }
 
@@ -55,37 +50,21 @@ TEST(EditorRender, SmallEditorRendersToAPNGThatReadsBackPixelForPixel)
 {
   EditorPlug plug;
   TestEditor* ed = new TestEditor(&plug, 200, 100);
-  int bgID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[bgID] = []() { return MakeBackground(200, 100); };
-  int knobID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[knobID] = []() { return MakeKnobStrip(40, 31); };
-  int ledID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[ledID] = []() {
-    RAS_IBitmap* led = MakeSolid(12, 16, IColor(255, 60, 20, 20));
-    RAS_FillRect(led, 0, 8, 12, 8, RAS_RGBA(255, 40, 40, 255), 1.0f, 0);
-    RAS_FillRect(led, 0, 0, 12, 1, 0, 1.0f, 0);
-    RAS_FillRect(led, 0, 8, 12, 1, 0, 1.0f, 0);
-    return led;
-  };
-  int handleID = RegisterSolid(10, 14, IColor(255, 220, 220, 220));
-  int switchID = RegisterStrip(16, 10, 2);
-  int glassID = RegisterSolid(12, 8, IColor(90, 255, 255, 255));
-
-  ed->AttachBackground(bgID, "background.png");
-  IBitmap knob = ed->LoadIBitmap(knobID, "knob.png", 31);
+  ed->AttachBackground(RegisterImage([]() { return MakeBackground(200, 100); }), "background.png");
+  IBitmap knob = ed->LoadIBitmap(RegisterImage([]() { return MakeKnobStrip(40, 31); }), "knob.png", 31);
   ed->AttachControl(new IKnobMultiControl(&plug, 10, 10, kGain, &knob));
   ed->AttachControl(new IKnobMultiControl(&plug, 60, 10, kFreq, &knob));
-  IBitmap led = ed->LoadIBitmap(ledID, "led.png", 2);
+  IBitmap led = ed->LoadIBitmap(RegisterStrip(12, 8, 2), "led.png", 2);
   IRECT radioRect(110, 14, 110 + 4 * 12 + 3 * 4, 22);
   ed->AttachControl(new IRadioButtonsControl(&plug, &radioRect, kMode, 4, &led, kHorizontal));
-  IBitmap handle = ed->LoadIBitmap(handleID, "handle.png", 1);
+  IBitmap handle = ed->LoadIBitmap(RegisterSolid(10, 14, IColor(255, 220, 220, 220)), "handle.png", 1);
   ed->AttachControl(new IFaderControl(&plug, 10, 70, 120, kCutoff, &handle, kHorizontal));
   IColor pointer = COLOR_YELLOW;
   IRECT lineKnob(150, 50, 190, 90);
   ed->AttachControl(new IKnobLineControl(&plug, &lineKnob, -1, &pointer, 4.0, 18.0));
-  IBitmap sw = ed->LoadIBitmap(switchID, "switch.png", 2);
+  IBitmap sw = ed->LoadIBitmap(RegisterStrip(16, 10, 2), "switch.png", 2);
   ed->AttachControl(new ISwitchControl(&plug, 110, 40, kOnOff, &sw));
-  IBitmap glass = ed->LoadIBitmap(glassID, "glass.png", 1);
+  IBitmap glass = ed->LoadIBitmap(RegisterSolid(12, 8, IColor(90, 255, 255, 255)), "glass.png", 1);
   ed->AttachControl(new IBitmapControl(&plug, 130, 14, &glass));
   plug.GetParam(kGain)->Set(6.0);
   plug.GetParam(kMode)->Set(2.0);
@@ -107,9 +86,7 @@ TEST(EditorRender, SmallEditorRendersToAPNGThatReadsBackPixelForPixel)
     }
   }
   EXPECT_EQ(differing, 0);
-  // the second radio button of four is off, the third on
-  EXPECT_EQ(ed->Pixel(127, 19), IColor(255, 60, 20, 20));
-  EXPECT_EQ(ed->Pixel(143, 19), IColor(255, 255, 40, 40));
-  // the fader's handle sits at 250 / 350 of its travel of 110 pixels
-  EXPECT_EQ(ed->Pixel(10 + 78 + 5, 75), IColor(255, 220, 220, 220));
+  // the second radio button of four is off, the third on; the fader's handle sits at
+  // 250 / 350 of its travel of 110 pixels
+  ed->ExpectPixels({{127, 19, FrameColor(1)}, {143, 19, FrameColor(2)}, {10 + 78 + 5, 75, IColor(255, 220, 220, 220)}});
 }

@@ -6,10 +6,14 @@
 #include "raster.h"
 #include "raster_png.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -42,30 +46,20 @@ public:
 
   void OnParamChange(int paramIdx) override { mParamChanges.push_back(paramIdx); }
   void BeginInformHostOfParamChange(int idx) override { mBegun.push_back(idx); }
-  void InformHostOfParamChange(int idx, double normalizedValue) override
-  {
-    mInformed.push_back({idx, normalizedValue});
-  }
+  void InformHostOfParamChange(int idx, double normalized) override { mInformed.push_back({idx, normalized}); }
   void EndInformHostOfParamChange(int idx) override { mEnded.push_back(idx); }
   int GetSamplePos() override { return 0; }
   double GetTempo() override { return 120.0; }
-  void GetTimeSig(int* numerator, int* denominator) override
-  {
-    *numerator = 4;
-    *denominator = 4;
-  }
+  void GetTimeSig(int* numerator, int* denominator) override { *numerator = *denominator = 4; }
   void ResizeGraphics(int w, int h) override { mResized.push_back({w, h}); }
   void HostSpecificInit() override {}
   bool SendMidiMsg(IMidiMsg*) override { return false; }
   bool SendMidiMsgs(BASE_TypedBuf<IMidiMsg>*) override { return false; }
 
-  // The normalized value of parameter idx.
   double Norm(int idx) const { return GetParam(idx)->GetNormalized(); }
 
-  std::vector<int> mParamChanges;
-  std::vector<int> mBegun;
+  std::vector<int> mParamChanges, mBegun, mEnded;
   std::vector<std::pair<int, double>> mInformed;
-  std::vector<int> mEnded;
   std::vector<std::pair<int, int>> mResized;
 };
 
@@ -75,22 +69,22 @@ inline IColor FrameColor(int k)
   return IColor(255, (k * 37) & 255, (k * 91 + 40) & 255, (k * 53 + 7) & 255);
 }
 
-// A strip of n frames of w x frameH pixels, frame k filled with FrameColor(k).
-inline RAS_IBitmap* MakeStrip(int w, int frameH, int n)
-{
-  RAS_MemBitmap* bitmap = new RAS_MemBitmap(w, frameH * n, 4);
-  for (int k = 1; k <= n; ++k) {
-    IColor c = FrameColor(k);
-    RAS_FillRect(bitmap, 0, (k - 1) * frameH, w, frameH, IGraphicsRaster::PackColor(&c), 1.0f, 0);
-  }
-  return bitmap;
-}
-
 // A w x h bitmap of one colour.
 inline RAS_IBitmap* MakeSolid(int w, int h, IColor c)
 {
   RAS_MemBitmap* bitmap = new RAS_MemBitmap(w, h, 4);
   RAS_FillRect(bitmap, 0, 0, w, h, IGraphicsRaster::PackColor(&c), 1.0f, 0);
+  return bitmap;
+}
+
+// A strip of n frames of w x frameH pixels, frame k filled with FrameColor(k).
+inline RAS_IBitmap* MakeStrip(int w, int frameH, int n)
+{
+  RAS_IBitmap* bitmap = MakeSolid(w, frameH * n, FrameColor(1));
+  for (int k = 2; k <= n; ++k) {
+    IColor c = FrameColor(k);
+    RAS_FillRect(bitmap, 0, (k - 1) * frameH, w, frameH, IGraphicsRaster::PackColor(&c), 1.0f, 0);
+  }
   return bitmap;
 }
 
@@ -104,49 +98,25 @@ public:
 
   TestEditor(IEffectBase* plug, int w, int h) : IGraphicsRaster(plug, w, h, 0) {}
 
-  // Makers shared by every editor of the test program, as the bundle's resources are.
-  static std::map<int, ImageMaker>& Images()
-  {
-    static std::map<int, ImageMaker> images;
-    return images;
-  }
-  // Where images without a maker are looked for, by name.
-  static std::string& ImageFolder()
-  {
-    static std::string folder;
-    return folder;
-  }
-  // OSLoadBitmap calls per ID over every editor.
-  static std::map<int, int>& Loads()
-  {
-    static std::map<int, int> loads;
-    return loads;
-  }
+  static inline std::map<int, ImageMaker> sImages;  // shared by every editor, as the bundle's resources are
+  static inline std::string sImageFolder;           // where images without a maker are looked for, by name
+  static inline std::map<int, int> sLoads;          // OSLoadBitmap calls per ID over every editor
 
   RAS_IBitmap* OSLoadBitmap(int ID, const char* name) override
   {
-    static std::mutex loadsMutex;
+    static std::mutex loadsMutex;  // editors of several threads may load at once
     {
-      // editors of several threads may load at once
       std::lock_guard<std::mutex> lock(loadsMutex);
-      ++Loads()[ID];
+      ++sLoads[ID];
     }
-    auto maker = Images().find(ID);
-    if (maker != Images().end()) {
+    auto maker = sImages.find(ID);
+    if (maker != sImages.end()) {
       return maker->second();
     }
-    if (name && !ImageFolder().empty()) {
-      return RAS_LoadPNG((ImageFolder() + "/" + name).c_str(), nullptr);
-    }
-    return nullptr;
+    return name && !sImageFolder.empty() ? RAS_LoadPNG((sImageFolder + "/" + name).c_str(), nullptr) : nullptr;
   }
 
-  bool DrawScreen(IRECT* pR) override
-  {
-    mScreenRects.push_back(*pR);
-    return true;
-  }
-
+  bool DrawScreen(IRECT* pR) override { return mScreenRects.push_back(*pR), true; }
   // Records the source position of every bitmap copy.
   bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend) override
   {
@@ -154,13 +124,7 @@ public:
     return IGraphicsRaster::DrawBitmap(pBitmap, pDest, srcX, srcY, pBlend);
   }
   using IGraphicsRaster::DrawBitmap;
-
-  bool DrawIText(IText* pTxt, const char* str, IRECT* pR) override
-  {
-    (void)pTxt;
-    mTexts.push_back({str, *pR});
-    return true;
-  }
+  bool DrawIText(IText*, const char* str, IRECT* pR) override { return mTexts.push_back({str, *pR}), true; }
 
   void PromptUserInput(IControl* pControl, IParam* pParam) override { mPrompts.push_back({pControl, pParam}); }
   void HostPath(BASE_String* pPath) override { pPath->Set("/host"); }
@@ -171,18 +135,12 @@ public:
     pFilename->Set(mNextFile.c_str());
   }
   bool PromptForColor(IColor*, const char*) override { return false; }
-  bool OpenURL(const char* url, const char* windowTitle, const char* confirmMsg, const char* errMsg) override
+  bool OpenURL(const char* url, const char* windowTitle, const char*, const char*) override
   {
-    (void)confirmMsg;
-    (void)errMsg;
     mOpenedURLs.push_back({url, windowTitle ? windowTitle : ""});
     return mURLsThatOpen.count(url) != 0;
   }
-  void* OpenWindow(void* pParentView) override
-  {
-    mWindow = pParentView;
-    return mWindow;
-  }
+  void* OpenWindow(void* pParentView) override { return mWindow = pParentView; }
   using IGraphics::OpenWindow;
   void CloseWindow() override { mWindow = nullptr; }
   void* GetWindow() override { return mWindow; }
@@ -190,23 +148,32 @@ public:
   using IGraphics::SetDrawRECT;
 
   // Repaints the whole editor as the platform's first paint after opening does.
-  void PaintAll()
+  bool PaintAll()
   {
     IRECT all(0, 0, Width(), Height());
-    Draw(&all);
+    return Draw(&all);
   }
   // One timer pass: the dirty rectangle, then the paint of it. True when anything was dirty.
   bool TimerPass()
   {
     IRECT r;
-    if (!IsDirty(&r)) {
-      return false;
+    return IsDirty(&r) && (Draw(&r), true);
+  }
+  // Timer passes until nothing is dirty, as the platform's repaint timer does.
+  void Settle()
+  {
+    while (TimerPass()) {
     }
-    Draw(&r);
-    return true;
   }
 
   IColor Pixel(int x, int y) { return GetPoint(x, y); }
+  // Checks each pixel {x, y, colour} of the list.
+  void ExpectPixels(std::initializer_list<std::tuple<int, int, IColor>> pixels)
+  {
+    for (const auto& p : pixels) {
+      EXPECT_EQ(Pixel(std::get<0>(p), std::get<1>(p)), std::get<2>(p)) << std::get<0>(p) << "," << std::get<1>(p);
+    }
+  }
 
   std::vector<IRECT> mScreenRects;
   std::vector<std::pair<int, int>> mBitmapSources;
@@ -219,14 +186,12 @@ public:
   void* mWindow = nullptr;
 };
 
-// A control that paints a solid rectangle of its colour and logs what happens to it.
+// A control that logs its paints (id, value, draw rectangle) and the events it receives.
 class ProbeControl : public IControl
 {
 public:
   ProbeControl(IEffectBase* plug, IRECT r, int paramIdx, int id, std::vector<int>* drawLog)
-    : IControl(plug, r, paramIdx), mId(id), mDrawLog(drawLog)
-  {
-  }
+    : IControl(plug, r, paramIdx), mId(id), mDrawLog(drawLog) {}
 
   bool Draw(IGraphics* pGraphics) override
   {
@@ -239,27 +204,14 @@ public:
   }
   void OnMouseDown(int x, int y, IMouseMod* pMod) override
   {
-    mEvents.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    Log("down", x, y);
     IControl::OnMouseDown(x, y, pMod);
   }
-  void OnMouseUp(int x, int y, IMouseMod*) override
-  {
-    mEvents.push_back("up " + std::to_string(x) + "," + std::to_string(y));
-  }
+  void OnMouseUp(int x, int y, IMouseMod*) override { Log("up", x, y); }
   void OnMouseDrag(int x, int y, int dX, int dY, IMouseMod*) override
   {
-    mEvents.push_back("drag " + std::to_string(x) + "," + std::to_string(y) + " by " + std::to_string(dX) + "," +
-                      std::to_string(dY));
-  }
-  void OnMouseDblClick(int x, int y, IMouseMod* pMod) override
-  {
-    mEvents.push_back("dbl");
-    IControl::OnMouseDblClick(x, y, pMod);
-  }
-  void OnMouseWheel(int x, int y, IMouseMod* pMod, int d) override
-  {
-    mEvents.push_back("wheel " + std::to_string(d));
-    IControl::OnMouseWheel(x, y, pMod, d);
+    Log("drag", x, y);
+    mEvents.back() += " by " + std::to_string(dX) + "," + std::to_string(dY);
   }
   bool OnKeyDown(int, int, int key) override
   {
@@ -275,21 +227,27 @@ public:
   std::vector<IRECT> mDrawRects;
   std::vector<std::string> mEvents;
   bool mKeyResult = true;
+
+private:
+  void Log(const char* what, int x, int y)
+  {
+    mEvents.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y));
+  }
 };
 
-// Registers a strip maker under a fresh resource ID and returns the ID. The bitmap cache
+// Registers an image maker under a fresh resource ID and returns the ID. The bitmap cache
 // lives as long as the test program, so every test takes IDs of its own.
-inline int RegisterStrip(int w, int frameH, int n)
+inline int RegisterImage(TestEditor::ImageMaker maker)
 {
   static int nextID = 1000;
-  int ID = nextID++;
-  TestEditor::Images()[ID] = [w, frameH, n]() { return MakeStrip(w, frameH, n); };
-  return ID;
+  TestEditor::sImages[nextID] = std::move(maker);
+  return nextID++;
 }
-
+inline int RegisterStrip(int w, int frameH, int n)
+{
+  return RegisterImage([w, frameH, n]() { return MakeStrip(w, frameH, n); });
+}
 inline int RegisterSolid(int w, int h, IColor c)
 {
-  int ID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[ID] = [w, h, c]() { return MakeSolid(w, h, c); };
-  return ID;
+  return RegisterImage([w, h, c]() { return MakeSolid(w, h, c); });
 }

@@ -20,45 +20,34 @@ struct Surface
   }
 };
 
-// A w x h bitmap whose pixel (x, y) has red x and green y.
-RAS_IBitmap* MakeCoordinates(int w, int h)
-{
-  RAS_MemBitmap* bitmap = new RAS_MemBitmap(w, h, 4);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      bitmap->getBits()[y * bitmap->getRowSpan() + x] = RAS_RGBA(x, y, 0, 255);
-    }
-  }
-  return bitmap;
-}
-
+// Registers a w x h image whose pixel (x, y) has red x and green y.
 int RegisterCoordinates(int w, int h)
 {
-  int ID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[ID] = [w, h]() { return MakeCoordinates(w, h); };
-  return ID;
+  return RegisterImage([w, h]() {
+    RAS_MemBitmap* bitmap = new RAS_MemBitmap(w, h, 4);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        bitmap->getBits()[y * bitmap->getRowSpan() + x] = RAS_RGBA(x, y, 0, 255);
+      }
+    }
+    return bitmap;
+  });
 }
 } // namespace
 
-TEST(IGraphicsRaster, ColoursArePackedAlphaFirstInTheSurfacesPixelWord)
+TEST(IGraphicsRaster, ColoursArePackedAlphaFirstAndBlendMethodsBecomeRasterModesAndWeights)
 {
   Surface s(20, 10);
   IColor c(255, 1, 2, 3);
-  IChannelBlend replace(kBlendReplace);
+  IChannelBlend replaceAll(kBlendReplace);
   IRECT r(2, 3, 6, 5);
-  EXPECT_TRUE(s.ed->FillIRect(&c, &r, &replace));
-  EXPECT_EQ(s.ed->GetPoint(2, 3), c);
-  EXPECT_EQ(s.ed->GetPoint(5, 4), c);
+  EXPECT_TRUE(s.ed->FillIRect(&c, &r, &replaceAll));
+  s.ed->ExpectPixels({{2, 3, c}, {5, 4, c}});
   EXPECT_EQ(s.Word(5, 4), 0x030201FFu);
-  EXPECT_EQ(s.ed->GetPoint(6, 4), COLOR_TRANSPARENT);
-  EXPECT_EQ(s.ed->GetPoint(-1, 0), COLOR_TRANSPARENT);
-  // only the low byte of each component is kept
-  IColor wide(0x1FF, 0x101, 0x102, 0x1003);
+  s.ed->ExpectPixels({{6, 4, COLOR_TRANSPARENT}, {-1, 0, COLOR_TRANSPARENT}});
+  IColor wide(0x1FF, 0x101, 0x102, 0x1003);  // only the low byte of each component is kept
   EXPECT_EQ(IGraphicsRaster::PackColor(&wide), 0x030201FFu);
-}
 
-TEST(IGraphicsRaster, BlendMethodsBecomeRasterModesAndWeights)
-{
   struct Case
   {
     const IChannelBlend* blend;
@@ -76,16 +65,13 @@ TEST(IGraphicsRaster, BlendMethodsBecomeRasterModesAndWeights)
     EXPECT_EQ(mode, c.mode);
     EXPECT_EQ(weight, c.weight);
   }
-
   // adding saturates per channel
-  Surface s(4, 4);
-  IRECT r(0, 0, 4, 4);
-  IColor base(255, 100, 100, 100), more(255, 50, 200, 0);
-  IChannelBlend replaceAll(kBlendReplace);
-  s.ed->FillIRect(&base, &r, &replaceAll);
+  IColor more(255, 50, 200, 0);
   IChannelBlend addAll(kBlendAdd, 1.0f);
+  c = IColor(255, 100, 100, 100);
+  s.ed->FillIRect(&c, &r, &replaceAll);
   s.ed->FillIRect(&more, &r, &addAll);
-  EXPECT_EQ(s.ed->GetPoint(1, 1), IColor(255, 150, 255, 100));
+  EXPECT_EQ(s.ed->GetPoint(3, 3), IColor(255, 150, 255, 100));
 }
 
 TEST(IGraphicsRaster, BitmapCopiesAreClippedToTheDrawRectangleFromTheMatchingSourcePart)
@@ -112,10 +98,8 @@ TEST(IGraphicsRaster, BitmapCopiesAreClippedToTheDrawRectangleFromTheMatchingSou
   // straddling the left and bottom edges, from an explicit source position
   IRECT low(6, 16, 14, 24);
   s.ed->DrawBitmap(&coords, &low, 0, 3, nullptr);
-  EXPECT_EQ(s.ed->GetPoint(10, 16), IColor(255, 4, 3, 0));
-  EXPECT_EQ(s.ed->GetPoint(13, 19), IColor(255, 7, 6, 0));
-  EXPECT_EQ(s.ed->GetPoint(9, 16), COLOR_TRANSPARENT);
-  EXPECT_EQ(s.ed->GetPoint(10, 20), COLOR_TRANSPARENT);
+  s.ed->ExpectPixels({{10, 16, IColor(255, 4, 3, 0)}, {13, 19, IColor(255, 7, 6, 0)}});
+  s.ed->ExpectPixels({{9, 16, COLOR_TRANSPARENT}, {10, 20, COLOR_TRANSPARENT}});
 }
 
 TEST(IGraphicsRaster, DirectLinesAreClampedToTheSurfaceAndStoredWithoutBlending)
@@ -131,9 +115,7 @@ TEST(IGraphicsRaster, DirectLinesAreClampedToTheSurfaceAndStoredWithoutBlending)
 
   IColor red = COLOR_RED;
   s.ed->DrawHorizontalLine(&red, 50, 4, 6);  // beyond the bottom: the last row
-  EXPECT_EQ(s.ed->GetPoint(4, 7), red);
-  EXPECT_EQ(s.ed->GetPoint(6, 7), red);
-  EXPECT_EQ(s.ed->GetPoint(7, 7), COLOR_TRANSPARENT);
+  s.ed->ExpectPixels({{4, 7, red}, {6, 7, red}, {7, 7, COLOR_TRANSPARENT}});
   s.ed->DrawHorizontalLine(&red, 0, 6, 4);
   EXPECT_EQ(s.ed->GetPoint(5, 0), COLOR_TRANSPARENT);
 
@@ -143,12 +125,11 @@ TEST(IGraphicsRaster, DirectLinesAreClampedToTheSurfaceAndStoredWithoutBlending)
     EXPECT_NE(s.ed->GetPoint(5, y), blue) << y;
   }
   s.ed->DrawVerticalLine(&blue, -4, -10, 1);
-  EXPECT_EQ(s.ed->GetPoint(0, 0), blue);
-  EXPECT_EQ(s.ed->GetPoint(0, 1), blue);
-  EXPECT_EQ(s.ed->GetPoint(0, 2), COLOR_TRANSPARENT);
   s.ed->DrawVerticalLine(&blue, 40, 6, 40);
-  EXPECT_EQ(s.ed->GetPoint(11, 6), blue);
-  EXPECT_EQ(s.ed->GetPoint(11, 7), blue);
+  for (int y = 0; y < 8; ++y) {
+    EXPECT_EQ(s.ed->GetPoint(0, y) == blue, y <= 1) << y;
+    EXPECT_EQ(s.ed->GetPoint(11, y) == blue, y >= 6) << y;
+  }
 }
 
 TEST(IGraphicsRaster, PointsLinesAndShapesLandWhereTheirCoordinatesSay)
@@ -158,8 +139,7 @@ TEST(IGraphicsRaster, PointsLinesAndShapesLandWhereTheirCoordinatesSay)
   IChannelBlend replace(kBlendReplace);
 
   s.ed->DrawPoint(&white, 2.4f, 3.6f, &replace);
-  EXPECT_EQ(s.ed->GetPoint(2, 4), white);
-  EXPECT_EQ(s.ed->GetPoint(2, 3), COLOR_TRANSPARENT);
+  s.ed->ExpectPixels({{2, 4, white}, {2, 3, COLOR_TRANSPARENT}});
 
   IColor clear(0, 1, 2, 3);
   s.ed->ForcePixel(&clear, 7, 7);
@@ -174,15 +154,11 @@ TEST(IGraphicsRaster, PointsLinesAndShapesLandWhereTheirCoordinatesSay)
 
   IColor green = COLOR_GREEN;
   s.ed->DrawCircle(&green, 20.0f, 20.0f, 6.0f, &replace);
-  EXPECT_EQ(s.ed->GetPoint(20, 14), green);
-  EXPECT_EQ(s.ed->GetPoint(26, 20), green);
-  EXPECT_EQ(s.ed->GetPoint(14, 20), green);
-  EXPECT_EQ(s.ed->GetPoint(20, 20), COLOR_TRANSPARENT);
+  s.ed->ExpectPixels({{20, 14, green}, {26, 20, green}, {14, 20, green}, {20, 20, COLOR_TRANSPARENT}});
 
   IColor red = COLOR_RED;
   s.ed->DrawArc(&red, 20.0f, 20.0f, 6.0f, 0.0f, 3.14159265f, &replace);
-  EXPECT_EQ(s.ed->GetPoint(26, 20), red);
-  EXPECT_EQ(s.ed->GetPoint(14, 20), green);
+  s.ed->ExpectPixels({{26, 20, red}, {14, 20, green}});
 }
 
 TEST(IGraphicsRaster, EachImageIsLoadedOncePerIDAcrossEditors)
@@ -193,7 +169,7 @@ TEST(IGraphicsRaster, EachImageIsLoadedOncePerIDAcrossEditors)
   Surface b(10, 10);
   IBitmap first = a.ed->LoadIBitmap(ID, "knob.png", 3);
   IBitmap second = b.ed->LoadIBitmap(ID, "another-name.png", 5);
-  EXPECT_EQ(TestEditor::Loads()[ID], 1);
+  EXPECT_EQ(TestEditor::sLoads[ID], 1);
   EXPECT_EQ(first.mData, second.mData);
   EXPECT_EQ(first.W, 6);
   EXPECT_EQ(first.H, 12);
@@ -250,12 +226,12 @@ TEST(IGraphicsRaster, ImagesWithoutAMakerComeFromPNGFilesInTheImageFolder)
   ASSERT_TRUE(RAS_WritePNG((folder + "/strip.png").c_str(), strip));
   delete strip;
 
-  TestEditor::ImageFolder() = folder;
+  TestEditor::sImageFolder = folder;
   Surface s(10, 20);
   int ID = RegisterStrip(1, 1, 1);
-  TestEditor::Images().erase(ID);
+  TestEditor::sImages.erase(ID);  // an ID of its own, without a maker
   IBitmap loaded = s.ed->LoadIBitmap(ID, "strip.png", 4);
-  TestEditor::ImageFolder().clear();
+  TestEditor::sImageFolder.clear();
   EXPECT_EQ(loaded.W, 5);
   EXPECT_EQ(loaded.H, 12);
   s.ed->SetDrawRECT(IRECT(0, 0, 10, 20));
@@ -285,31 +261,23 @@ TEST(IGraphicsRaster, RotatedMaskOfOddWidthIsSampledHalfAPixelAside)
       return m;
     };
   };
-  int oddMaskID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[oddMaskID] = columnMask(9);
-  int evenMaskID = RegisterStrip(1, 1, 1);
-  TestEditor::Images()[evenMaskID] = columnMask(8);
   IBitmap oddBase = s.ed->LoadIBitmap(RegisterSolid(9, 8, COLOR_GREEN), "odd.png", 1);
   IBitmap evenBase = s.ed->LoadIBitmap(RegisterSolid(8, 8, COLOR_GREEN), "even.png", 1);
-  IBitmap oddMask = s.ed->LoadIBitmap(oddMaskID, "oddmask.png", 1);
-  IBitmap evenMask = s.ed->LoadIBitmap(evenMaskID, "evenmask.png", 1);
+  IBitmap oddMask = s.ed->LoadIBitmap(RegisterImage(columnMask(9)), "oddmask.png", 1);
+  IBitmap evenMask = s.ed->LoadIBitmap(RegisterImage(columnMask(8)), "evenmask.png", 1);
   IBitmap top = s.ed->LoadIBitmap(RegisterSolid(9, 8, COLOR_TRANSPARENT), "top.png", 1);
   s.ed->SetDrawRECT(IRECT(0, 0, 40, 20));
 
   // even width, unturned: the column comes through exactly
   s.ed->DrawRotatedMask(&evenBase, &evenMask, &top, 0, 0, 0.0, nullptr);
-  EXPECT_EQ(s.ed->GetPoint(4, 3), COLOR_GREEN);
-  EXPECT_EQ(s.ed->GetPoint(3, 3), COLOR_TRANSPARENT);
-  EXPECT_EQ(s.ed->GetPoint(5, 3), COLOR_TRANSPARENT);
+  s.ed->ExpectPixels({{4, 3, COLOR_GREEN}, {3, 3, COLOR_TRANSPARENT}, {5, 3, COLOR_TRANSPARENT}});
 
-  // odd width, unturned: the centre is moved half a pixel, so the column is shared
-  // between two partly covered columns
+  // odd width, unturned: the centre moves half a pixel, sharing the column between two
   s.ed->DrawRotatedMask(&oddBase, &oddMask, &top, 20, 0, 0.0, nullptr);
   IColor left = s.ed->GetPoint(24, 3);
   IColor right = s.ed->GetPoint(25, 3);
   EXPECT_GT(left.A, 0);
   EXPECT_LT(left.A, 255);
   EXPECT_EQ(left, right);
-  EXPECT_EQ(s.ed->GetPoint(23, 3), COLOR_TRANSPARENT);
-  EXPECT_EQ(s.ed->GetPoint(26, 3), COLOR_TRANSPARENT);
+  s.ed->ExpectPixels({{23, 3, COLOR_TRANSPARENT}, {26, 3, COLOR_TRANSPARENT}});
 }

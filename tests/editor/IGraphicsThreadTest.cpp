@@ -94,8 +94,8 @@ TEST(IGraphicsThreads, EditorsOnTwoThreadsShareTheBitmapCache)
   a.join();
   b.join();
   // both may have loaded the image at the same moment; later loads find the first copy
-  EXPECT_LE(TestEditor::Loads()[shared], 2);
+  EXPECT_LE(TestEditor::sLoads[shared], 2);
   EXPECT_EQ(seenA[0], seenB[0]);
   EXPECT_EQ(seenA[0], BitmapStorage::Instance().Find(shared));
-  EXPECT_EQ(BitmapStorage::Instance().Count(), before + TestEditor::Loads()[shared]);
+  EXPECT_EQ(BitmapStorage::Instance().Count(), before + TestEditor::sLoads[shared]);
 }
