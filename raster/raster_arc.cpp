@@ -320,7 +320,7 @@ bool prepare(RAS_IBitmap* dest, float alpha, int mode, RAS_pixel** bits, int* w,
   *bits = dest->getBits();
   *w = dest->getWidth();
   *h = dest->getHeight();
-  *a = _RAS_AlphaWeight(alpha);
+  *a = _RAS_WeightFromAlpha(alpha);
   const int blend = mode & 0xFF;
   return *bits && *w > 0 && *h > 0 && blend <= 5 && *a != 0 && !(blend == 0 && *a < 1);
 }

@@ -219,7 +219,7 @@ void RAS_Line(RAS_IBitmap* dest, int x1, int y1, int x2, int y2, unsigned int co
   if (!bits || w <= 0 || h <= 0) return;
 
   const int blend = mode & 0xFF;
-  const int a = _RAS_AlphaWeight(alpha);
+  const int a = _RAS_WeightFromAlpha(alpha);
   if (blend > 5 || a == 0 || (blend == 0 && a < 1)) return;
 
   if (dest->isFlipped()) {

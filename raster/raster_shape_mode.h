@@ -28,15 +28,6 @@ static inline bool _RAS_DispatchShapeMode(int mode, int alpha, bool aa, Fn&& fn)
   }
 }
 
-// The integer weight of a float alpha: the integer part of alpha x 256, limited to 0..256
-// as in the blits (not-a-number gives 0), so that no weight can overshoot the colour.
-static inline int _RAS_AlphaWeight(float alpha)
-{
-  if (!(alpha > 0.0f)) return 0;
-  if (alpha >= 1.0f) return 256;
-  return static_cast<int>(alpha * 256.0f);
-}
-
 // A shape's colour taken apart once per call for the combine classes.
 struct _RAS_ShapeColour
 {
