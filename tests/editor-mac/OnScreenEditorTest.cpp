@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "VirtualServer.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <memory>
@@ -23,42 +25,6 @@ bool Shell(const std::string& command)
   return std::system(command.c_str()) == 0;
 }
 
-// Xvfb on a free display number (it picks one and reports it); empty when it cannot start.
-class VirtualServer
-{
-public:
-  VirtualServer()
-  {
-    int fds[2];
-    if (pipe(fds) != 0) {
-      return;
-    }
-    mPid = fork();
-    if (mPid == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd p = {fds[0], POLLIN, 0};
-    char c;
-    while (mPid > 0 && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    mDisplay = number.empty() ? "" : ":" + number;
-  }
-  ~VirtualServer()
-  {
-    if (mPid > 0) {
-      kill(mPid, SIGTERM);
-      waitpid(mPid, nullptr, 0);
-    }
-  }
-  pid_t mPid = -1;
-  std::string mDisplay;
-};
 
 // Runs the run loop on the real clock: timers, X events, draw passes.
 void Pump(double seconds)
@@ -74,10 +40,10 @@ TEST(OnScreenEditor, ClicksAndDragsMoveTheControlsAndTheWindowShowsThem)
     GTEST_SKIP() << "Xvfb, xdotool or ImageMagick's import is not installed: no virtual screen to drive";
   }
   VirtualServer server;
-  if (server.mDisplay.empty()) {
+  if (server.display().empty()) {
     GTEST_SKIP() << "Xvfb could not be started";
   }
-  setenv("DISPLAY", server.mDisplay.c_str(), 1);
+  setenv("DISPLAY", server.display().c_str(), 1);
 
   NSAutoreleasePool pool;
   MacEditorSet set;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "VirtualServer.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <poll.h>
@@ -102,51 +104,6 @@ void OpenViewUnit(OSType subtype, HostUnit* unit)
   ASSERT_TRUE(unit->Open(listing, &error)) << error;
 }
 
-// Starts Xvfb on a free display; the display is empty when it cannot be started.
-class VirtualServer
-{
-public:
-  VirtualServer()
-  {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    mPid = fork();
-    if (mPid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    if (mPid < 0) {
-      close(fds[0]);
-      return;
-    }
-    // Xvfb writes its display number once it accepts connections
-    std::string number;
-    pollfd p = { fds[0], POLLIN, 0 };
-    while (poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    close(fds[0]);
-    if (!number.empty()) mDisplay = ":" + number;
-  }
-  ~VirtualServer()
-  {
-    if (mPid > 0) {
-      kill(mPid, SIGTERM);
-      waitpid(mPid, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return mDisplay; }
-
-private:
-  pid_t mPid = -1;
-  std::string mDisplay;
-};
 
 }  // namespace
 
@@ -184,8 +141,8 @@ TEST(EditorWindow, WithoutADisplayTheEditorIsRefusedBeforeAViewIsMade)
 TEST(EditorWindow, OnADisplayTheViewIsShownDrawnAndReleasedWhenTheTimeIsUp)
 {
   VirtualServer server;
-  if (server.Display().empty()) GTEST_SKIP() << "Xvfb is not installed";
-  setenv("DISPLAY", server.Display().c_str(), 1);
+  if (server.display().empty()) GTEST_SKIP() << "Xvfb is not installed";
+  setenv("DISPLAY", server.display().c_str(), 1);
   HostUnit unit;
   OpenViewUnit(kShownSubtype, &unit);
   const int made = gViewsMade, draws = gDraws, freed = gViewsFreed;

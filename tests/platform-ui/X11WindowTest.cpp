@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "VirtualServer.h"
+
 // after the test framework: Xlib defines macros (None, Bool) that clash with it
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -20,47 +22,6 @@
 
 namespace {
 
-// Starts Xvfb on a free display; empty when it cannot be started.
-class VirtualServer
-{
-public:
-  VirtualServer()
-  {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    mPid = fork();
-    if (mPid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "320x240x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    // Xvfb writes its display number once it accepts connections
-    std::string number;
-    pollfd p = {fds[0], POLLIN, 0};
-    while (mPid > 0 && poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number += c;
-    }
-    close(fds[0]);
-    if (!number.empty()) mDisplay = ":" + number;
-  }
-  ~VirtualServer()
-  {
-    if (mPid > 0) {
-      kill(mPid, SIGTERM);
-      waitpid(mPid, nullptr, 0);
-    }
-  }
-  const std::string& display() const { return mDisplay; }
-
-private:
-  pid_t mPid = -1;
-  std::string mDisplay;
-};
 
 class Painter : public NSView
 {
@@ -101,7 +62,7 @@ void SendButton(Display* d, Window w, unsigned button, int x, int y)
 
 TEST(X11Window, ShowsTheViewPixelsAndDeliversButtonsAsEvents)
 {
-  VirtualServer server;
+  VirtualServer server("320x240x24");
   if (server.display().empty()) GTEST_SKIP() << "no Xvfb";
   setenv("DISPLAY", server.display().c_str(), 1);
   NSAutoreleasePool pool;
